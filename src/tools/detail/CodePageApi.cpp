@@ -1,0 +1,22 @@
+#include "tools/detail/CodePageApi.h"
+
+#include <atomic>
+
+namespace Tools::StringTools::detail {
+namespace {
+std::atomic<const CodePageApi*> active{nullptr};
+}  // namespace
+
+const CodePageApi& ActiveCodePageApi() noexcept {
+  const CodePageApi* api = active.load(std::memory_order_acquire);
+  return api != nullptr ? *api : PlatformCodePageApi();
+}
+
+ScopedCodePageApiOverride::ScopedCodePageApiOverride(const CodePageApi& replacement) noexcept
+    : previous_(active.exchange(&replacement, std::memory_order_acq_rel)) {}
+
+ScopedCodePageApiOverride::~ScopedCodePageApiOverride() {
+  active.store(previous_, std::memory_order_release);
+}
+
+}  // namespace Tools::StringTools::detail

@@ -1,0 +1,68 @@
+#include "TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+namespace msk::test {
+namespace {
+
+// server.info holds "key=value" lines written by msk_test_server.py once it listens.
+std::map<std::string, std::string> ReadServerInfo() {
+  std::map<std::string, std::string> info;
+  const char* file = std::getenv("MSK_TEST_SERVER_FILE");
+  if (file == nullptr) {
+    ADD_FAILURE() << "MSK_TEST_SERVER_FILE is not set: register the test with HTTP_SERVER";
+    return info;
+  }
+  std::ifstream in(file);
+  if (!in) {
+    ADD_FAILURE() << "cannot read " << file << ": is the test server fixture running?";
+    return info;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto eq = line.find('=');
+    if (eq != std::string::npos) info[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return info;
+}
+
+const std::map<std::string, std::string>& ServerInfo() {
+  static const std::map<std::string, std::string> info = ReadServerInfo();
+  return info;
+}
+
+std::string Lookup(const char* key) {
+  const auto& info = ServerInfo();
+  const auto it = info.find(key);
+  if (it == info.end()) {
+    ADD_FAILURE() << "server.info has no " << key;
+    return {};
+  }
+  return it->second;
+}
+
+}  // namespace
+
+std::string TestServer::HostAndPort() {
+  return Lookup("address");
+}
+
+std::string TestServer::BaseUrl() {
+  const std::string address = HostAndPort();
+  return address.empty() ? std::string() : "http://" + address;
+}
+
+std::string TestServer::Url(const std::string& pathAndQuery) {
+  return BaseUrl() + pathAndQuery;
+}
+
+unsigned short TestServer::ClosedPort() {
+  return static_cast<unsigned short>(std::stoi(Lookup("closed_port")));
+}
+
+}  // namespace msk::test

@@ -1,0 +1,52 @@
+#include "tools/NetworkCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Tools::SystemTools::IsInternetConnected;
+using Tools::SystemTools::NetworkProbe;
+using Tools::SystemTools::ScopedNetworkProbeOverride;
+
+struct ProbeScript {
+  static inline bool alive = false;
+  static inline bool connected = false;
+  static inline int aliveCalls = 0;
+  static inline int connectedCalls = 0;
+  static bool IsNetworkAlive() { return ++aliveCalls, alive; }
+  static bool InternetGetConnectedState() { return ++connectedCalls, connected; }
+};
+
+TEST(NetworkCheck, ConnectedOnlyWhenBothChecksSaySo) {
+  constexpr NetworkProbe probe{&ProbeScript::IsNetworkAlive,
+                               &ProbeScript::InternetGetConnectedState};
+  const ScopedNetworkProbeOverride scoped(probe);
+  struct Case {
+    bool alive, connected, expected;
+    int connectedCallsExpected;
+  };
+  for (const Case c : {Case{true, true, true, 1}, Case{true, false, false, 1},
+                       Case{false, true, false, 0}, Case{false, false, false, 0}}) {
+    ProbeScript::alive = c.alive;
+    ProbeScript::connected = c.connected;
+    ProbeScript::aliveCalls = ProbeScript::connectedCalls = 0;
+    EXPECT_EQ(IsInternetConnected(), c.expected) << c.alive << c.connected;
+    EXPECT_EQ(ProbeScript::aliveCalls, 1);
+    // The second check is skipped once the first said no.
+    EXPECT_EQ(ProbeScript::connectedCalls, c.connectedCallsExpected) << c.alive << c.connected;
+  }
+}
+
+TEST(NetworkCheck, PlatformProbeAnswersAndOverrideIsUndone) {
+  bool overridden = false;
+  {
+    constexpr NetworkProbe offline{[] { return false; }, [] { return true; }};
+    const ScopedNetworkProbeOverride scoped(offline);
+    overridden = IsInternetConnected();
+  }
+  EXPECT_FALSE(overridden);
+  // Under wine on this machine the real functions report a connection (loopback counts).
+  EXPECT_TRUE(IsInternetConnected());
+}
+
+}  // namespace
