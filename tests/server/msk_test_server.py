@@ -170,14 +170,14 @@ def parse_range(value, size):
                 return "unsatisfiable"
             return max(0, size - count), size - 1
         first = int(first_text)
-        last = int(last_text) if last_text else size - 1
+        last = int(last_text) if last_text else None
     except ValueError:
         return None
-    if first < 0 or last < first:
+    if first < 0 or (last is not None and last < first):
         return None
     if first >= size:
         return "unsatisfiable"
-    return first, min(last, size - 1)
+    return first, size - 1 if last is None else min(last, size - 1)
 
 
 def route_status(req):
