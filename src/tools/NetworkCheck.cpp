@@ -1,8 +1,7 @@
 #include "tools/NetworkCheck.h"
 
 #include <windows.h>
-// windows.h first: the two headers below rely on its types.
-#include <sensapi.h>
+// windows.h first: wininet.h relies on its types.
 #include <wininet.h>
 
 #include <atomic>
@@ -11,9 +10,21 @@ namespace Tools::SystemTools {
 namespace {
 
 // Only an exact TRUE counts: any other value, including a failing call, means "not connected".
+// sensapi.dll is looked up when first needed: the i686 toolchain ships no import library for it,
+// and the library then loads nothing at start-up that only the download needs.
+using IsNetworkAliveFn = BOOL(WINAPI*)(LPDWORD);
+
+IsNetworkAliveFn ResolveIsNetworkAlive() {
+  const HMODULE sensapi = ::LoadLibraryW(L"sensapi.dll");
+  return sensapi != nullptr ? reinterpret_cast<IsNetworkAliveFn>(reinterpret_cast<void*>(
+                                  ::GetProcAddress(sensapi, "IsNetworkAlive")))
+                            : nullptr;
+}
+
 bool PlatformIsNetworkAlive() {
+  static const IsNetworkAliveFn isNetworkAlive = ResolveIsNetworkAlive();
   DWORD flags = 0;
-  return ::IsNetworkAlive(&flags) == TRUE;
+  return isNetworkAlive != nullptr && isNetworkAlive(&flags) == TRUE;
 }
 
 bool PlatformInternetGetConnectedState() {

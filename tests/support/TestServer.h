@@ -4,6 +4,7 @@
 // CTest starts one server per run (fixture msk_http_server) and hands its address file to the test
 // through MSK_TEST_SERVER_FILE; tests built with msk_add_gtest(... HTTP_SERVER) get that variable.
 //
+//   #include "support/TestServer.h"
 //   const std::string url = msk::test::TestServer::Url("/bytes?size=1000");
 //
 // The server is stateless: every behaviour is chosen by the request path and query (see

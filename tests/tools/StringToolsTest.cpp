@@ -54,12 +54,12 @@ TEST(StringTools, AnsiShorthandsRoundTripAscii) {
 }
 
 TEST(StringTools, FailedConversionLeavesOutputAsItWas) {
-  // No system has a code page 1; the platform refuses it.
+  // No system has a code page 12345; the platform refuses it.
   std::string narrow = "keep me";
-  EXPECT_FALSE(ConvertToCodePage(L"text", narrow, 1));
+  EXPECT_FALSE(ConvertToCodePage(L"text", narrow, 12345));
   EXPECT_EQ(narrow, "keep me");
   std::wstring wide = L"keep me too";
-  EXPECT_FALSE(ConvertFromCodePage("text", wide, 1));
+  EXPECT_FALSE(ConvertFromCodePage("text", wide, 12345));
   EXPECT_EQ(wide, L"keep me too");
 }
 

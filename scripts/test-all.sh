@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Sets up everything and runs every test suite:
+#   native build, ThreadSanitizer and ASan+UBSan builds (portable core), win64 under wine64,
+#   win32 (compiled, linked, export table checked; this kernel cannot run 32-bit code).
+# Prints one closing line "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+if [ "$(id -u)" = 0 ]; then
+  scripts/install-deps.sh || { echo "install-deps failed"; exit 1; }
+else
+  echo "not root: assuming dependencies are installed (scripts/install-deps.sh)"
+fi
+
+presets=(${MSK_TEST_PRESETS:-native native-tsan native-asan win64 win32})
+passed=0
+failed=0
+failed_suites=()
+for preset in "${presets[@]}"; do
+  if ! scripts/build.sh "$preset"; then
+    failed=$((failed + 1)); failed_suites+=("$preset (build)"); continue
+  fi
+  log="$root/build/$preset/test-output.log"
+  echo "== test $preset"
+  tests/harness/run-tests.sh "build/$preset" -j2 2>&1 | tee "$log" | grep -E '^\s*[0-9]+/[0-9]+ Test|tests passed|FAILED|Failed' || true
+  result=${PIPESTATUS[0]}
+  counts=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$counts")
+  bad=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$counts")
+  if [ -z "$counts" ]; then
+    failed=$((failed + 1)); failed_suites+=("$preset (no results)")
+  else
+    passed=$((passed + total - bad)); failed=$((failed + bad))
+    [ "$result" = 0 ] || failed_suites+=("$preset")
+  fi
+done
+
+[ ${#failed_suites[@]} -eq 0 ] || echo "failing: ${failed_suites[*]}"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ] && [ ${#failed_suites[@]} -eq 0 ]

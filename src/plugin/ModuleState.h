@@ -1,0 +1,44 @@
+#pragma once
+// State that lives for as long as the library stays loaded.
+//
+// - Resource instance: the library's own module, set by DllMain. Dialogs, strings and the window
+//   bitmaps load from it. It is an atomic because the skinned progress bar swaps it for the skin
+//   module for the duration of one LoadBitmapW call.
+// - Skin module: what GetModuleHandleW(L"MarlowSetupKit.dll") answered at the start of the last
+//   HTTPDownload / Capture* call (null when no module of that name is loaded). The progress bar's
+//   bitmaps load from it, so the library must keep its file name.
+//
+// Thread-safety: the host calls every export on its user-interface thread; the fields are atomics
+// only so that worker threads may read them.
+
+#include <windows.h>
+
+#include <atomic>
+
+namespace plugin {
+
+inline constexpr const wchar_t* kModuleFileName = L"MarlowSetupKit.dll";
+
+class ModuleState {
+ public:
+  static ModuleState& Instance() noexcept;
+
+  HINSTANCE ResourceInstance() const noexcept { return resourceInstance_.load(); }
+  void SetResourceInstance(HINSTANCE instance) noexcept { resourceInstance_.store(instance); }
+  // Puts `instance` in place and answers the previous one, as one atomic step.
+  HINSTANCE ExchangeResourceInstance(HINSTANCE instance) noexcept {
+    return resourceInstance_.exchange(instance);
+  }
+
+  HMODULE SkinModule() const noexcept { return skinModule_.load(); }
+  // Overwrites the skin module handle with the module currently loaded as kModuleFileName.
+  void RecordSkinModule() noexcept { skinModule_.store(::GetModuleHandleW(kModuleFileName)); }
+
+ private:
+  ModuleState() = default;
+
+  std::atomic<HINSTANCE> resourceInstance_{nullptr};
+  std::atomic<HMODULE> skinModule_{nullptr};
+};
+
+}  // namespace plugin
