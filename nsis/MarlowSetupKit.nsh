@@ -1,0 +1,122 @@
+; MarlowSetupKit.nsh: NSIS macros for MarlowSetupKit.dll.
+;
+;   !define MSK_DLL_SOURCE "path\to\MarlowSetupKit.dll"  ; the build for this installer's target
+;   !include "MarlowSetupKit.nsh"
+;   Function .onInit
+;     ${MSK_Init}                 ; extracts the DLL into $PLUGINSDIR
+;   FunctionEnd
+;   ...
+;   ${MSK_HTTPDownload} "http://example.test/payload.bin" "$TEMP\payload.bin" $0  ; $0 = 1 or 0
+;
+; Every macro passes its arguments through the stack, so any text (quotes included) is safe and no
+; register is changed except the ones you name for results. Works in x86-unicode and amd64-unicode
+; installers and uninstallers. The DLL must keep its file name: the skinned progress bar finds its
+; bitmaps by looking the library up as "MarlowSetupKit.dll".
+
+!ifndef MARLOWSETUPKIT_NSH
+!define MARLOWSETUPKIT_NSH
+
+!if "${NSIS_CHAR_SIZE}" != "2"
+  !error "MarlowSetupKit needs a Unicode installer (Unicode true)"
+!endif
+
+!ifndef MSK_DLL
+  !define MSK_DLL "$PLUGINSDIR\MarlowSetupKit.dll"
+!endif
+
+; Calls use the C calling convention (?c); on amd64 there is only one convention and ?c is ignored.
+
+!macro MSK_Init
+  InitPluginsDir
+  File "/oname=${MSK_DLL}" "${MSK_DLL_SOURCE}"
+!macroend
+!define MSK_Init "!insertmacro MSK_Init"
+
+; Downloads URL into PATH behind the progress dialog. RESULT: 1 when the file is there, else 0.
+!macro MSK_HTTPDownload URL PATH RESULT
+  Push "${PATH}"
+  Push "${URL}"
+  System::Call '${MSK_DLL}::HTTPDownload(w s, w s) i .s ?c'
+  Pop ${RESULT}
+!macroend
+!define MSK_HTTPDownload "!insertmacro MSK_HTTPDownload"
+
+; The connection-error dialog. RESULT: 1 for "Try Again", 0 for "Cancel" or closing it.
+!macro MSK_ShowErrorWindow RESULT
+  System::Call '${MSK_DLL}::ShowErrorWindow() i .s ?c'
+  Pop ${RESULT}
+!macroend
+!define MSK_ShowErrorWindow "!insertmacro MSK_ShowErrorWindow"
+
+; Queries with only an output: OUT receives the text (empty when it cannot be had).
+!macro _MSK_Query0 EXPORT OUT
+  System::Call '${MSK_DLL}::${EXPORT}(w .s) ?c'
+  Pop ${OUT}
+!macroend
+!define MSK_GetSid "!insertmacro _MSK_Query0 GetSid"
+!define MSK_GetForcedSid "!insertmacro _MSK_Query0 GetForcedSid"
+
+; Folder queries. CONSOLE_USER: "Yes" (exactly) asks for the console session's user, anything
+; else for the installer's own user.
+!macro _MSK_Query1 EXPORT CONSOLE_USER OUT
+  Push "${CONSOLE_USER}"
+  System::Call '${MSK_DLL}::${EXPORT}(w s, w .s) ?c'
+  Pop ${OUT}
+!macroend
+!define MSK_GetLocalAppData "!insertmacro _MSK_Query1 GetLocalAppData"
+!define MSK_GetUserStartMenu "!insertmacro _MSK_Query1 GetUserStartMenu"
+!define MSK_GetAppData "!insertmacro _MSK_Query1 GetAppData"
+!define MSK_GetDesktop "!insertmacro _MSK_Query1 GetDesktop"
+!define MSK_GetCommonDesktop "!insertmacro _MSK_Query1 GetCommonDesktop"
+
+; Expands %VARIABLE% references in TEXT for the chosen user.
+!macro MSK_Expand CONSOLE_USER TEXT OUT
+  Push "${TEXT}"
+  Push "${CONSOLE_USER}"
+  System::Call '${MSK_DLL}::Expand(w s, w s, w .s) ?c'
+  Pop ${OUT}
+!macroend
+!define MSK_Expand "!insertmacro MSK_Expand"
+
+; One string of FILE's version resource, e.g. KEY "ProductVersion" or "CompanyName".
+!macro MSK_GetInfo FILE KEY OUT
+  Push "${KEY}"
+  Push "${FILE}"
+  System::Call '${MSK_DLL}::GetInfo(w s, w s, w .s) ?c'
+  Pop ${OUT}
+!macroend
+!define MSK_GetInfo "!insertmacro MSK_GetInfo"
+
+; Skins the instfiles page: WINDOW is $HWNDPARENT, PROGRESS and STATUS the inner dialog's
+; progress bar (1004) and status text (1006). RESULT: 1 when the window was skinned.
+!macro MSK_CaptureInstallDialog WINDOW PROGRESS STATUS RESULT
+  Push "${STATUS}"
+  Push "${PROGRESS}"
+  Push "${WINDOW}"
+  System::Call '${MSK_DLL}::CaptureInstallDialog(p s, p s, p s) i .s ?c'
+  Pop ${RESULT}
+!macroend
+!define MSK_CaptureInstallDialog "!insertmacro MSK_CaptureInstallDialog"
+
+!macro MSK_CaptureUninstallDialog WINDOW RESULT
+  Push "${WINDOW}"
+  System::Call '${MSK_DLL}::CaptureUninstallDialog(p s) i .s ?c'
+  Pop ${RESULT}
+!macroend
+!define MSK_CaptureUninstallDialog "!insertmacro MSK_CaptureUninstallDialog"
+
+; Gives the buttons of WINDOW backgrounds cut from the skin; one window at a time until MSK_Unload.
+!macro MSK_CaptureDialog WINDOW RESULT
+  Push "${WINDOW}"
+  System::Call '${MSK_DLL}::CaptureDialog(p s) i .s ?c'
+  Pop ${RESULT}
+!macroend
+!define MSK_CaptureDialog "!insertmacro MSK_CaptureDialog"
+
+; Releases the window captured by MSK_CaptureDialog (call it before the window goes away).
+!macro MSK_Unload
+  System::Call '${MSK_DLL}::Unload() ?c'
+!macroend
+!define MSK_Unload "!insertmacro MSK_Unload"
+
+!endif ; MARLOWSETUPKIT_NSH
