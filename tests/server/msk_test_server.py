@@ -343,6 +343,8 @@ def write_body(req, response, shape):
     def reached(bound):
         return bound is not None and sent == bound
 
+    if reached(stall_after):  # stall_after=0: nothing after the headers for a while
+        time.sleep(stall)
     if reached(drop_after):
         drop(req)
     for piece in response.pieces():
