@@ -1,0 +1,45 @@
+#pragma once
+// The caller's sink for the notifications of one service.
+//
+//   class FileWriter : public hftp::IObserver {
+//     bool OnDataChunk(const hftp::IDataAccessor& data, const hftp::IDownloadStatus& status)
+//     override {
+//       if (status.GetStatus() == hftp::StatusData) return Write(data.GetData(), data.GetSize());
+//       Finish(status.GetStatus());  // any other status is final
+//       return true;
+//     }
+//   };
+//
+// Threading: every call comes on the thread that runs the service's transfer (its own worker or
+// the shared pool thread), never on the thread that created the service; that includes the
+// abort notification at destruction. State shared with other threads needs the observer's own
+// synchronisation. Calls must not throw: a throwing observer is treated as one refusing data.
+
+#include <cstdint>
+
+#include "hftp/IDataAccessor.h"
+#include "hftp/IDownloadStatus.h"
+
+namespace hftp {
+
+class IObserver {
+ public:
+  // "No limit": the default of both speed queries.
+  static constexpr std::uint32_t kUnlimited = 0xFFFFFFFFu;
+
+  virtual ~IObserver() = default;
+
+  // Both views describe the same notification. Returning false from a StatusData notification
+  // stops the transfer and the service then sends nothing more; the result of every other
+  // notification is ignored.
+  virtual bool OnDataChunk(const IDataAccessor& data, const IDownloadStatus& status) = 0;
+
+  // Maximum receive speed in bytes per second, asked before every block of body bytes, so it may
+  // change during a transfer.
+  virtual std::uint32_t GetReceiveSpeedLimit() { return kUnlimited; }
+
+  // The sending counterpart, kept for symmetry of the interface; the engine never asks for it.
+  virtual std::uint32_t GetSendSpeedLimit() { return kUnlimited; }
+};
+
+}  // namespace hftp
