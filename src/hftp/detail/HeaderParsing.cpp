@@ -1,0 +1,62 @@
+#include "hftp/detail/HeaderParsing.h"
+
+#include <cstdlib>
+#include <limits>
+
+namespace hftp::detail {
+namespace {
+
+constexpr char kStatusMarker[] = "HTTP/";
+constexpr char kConnectionClose[] = "Connection: CLOSE";
+constexpr char kContentLength[] = "Content-Length:";
+constexpr char kContentRange[] = "Content-Range:";
+
+// A decimal number as strtoll reads it from `line` at `position` (leading white space and a sign
+// allowed, stops at the first non-digit, 0 without digits, saturated on overflow). The line is a
+// std::string, hence NUL-terminated.
+std::int64_t NumberAt(const std::string& line, std::string::size_type position) noexcept {
+  if (position >= line.size()) return 0;
+  const long long value = std::strtoll(line.c_str() + position, nullptr, 10);
+  return static_cast<std::int64_t>(value);
+}
+
+}  // namespace
+
+bool IsStatusLine(const std::string& line) noexcept {
+  return line.find(kStatusMarker) != std::string::npos;
+}
+
+int StatusCodeOf(const std::string& line) noexcept {
+  const auto marker = line.find(kStatusMarker);
+  if (marker == std::string::npos) return 0;
+  const auto space = line.find(' ', marker);
+  if (space == std::string::npos) return 0;
+  // The code text runs to the next space; the number stops before it anyway. A status line of
+  // absurd length is clamped rather than overflowing int.
+  const auto start = space + 1;
+  if (start >= line.size() || line[start] == ' ') return 0;
+  const std::int64_t code = NumberAt(line, start);
+  if (code > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (code < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(code);
+}
+
+bool HasConnectionClose(const std::string& line) noexcept {
+  return !IsStatusLine(line) && line.find(kConnectionClose) != std::string::npos;
+}
+
+std::optional<std::int64_t> ContentLengthOf(const std::string& line) noexcept {
+  const auto match = line.find(kContentLength);
+  if (match == std::string::npos) return std::nullopt;
+  return NumberAt(line, match + sizeof(kContentLength) - 1);
+}
+
+std::optional<std::int64_t> ContentRangeTotalOf(const std::string& line) noexcept {
+  const auto match = line.find(kContentRange);
+  if (match == std::string::npos) return std::nullopt;
+  const auto slash = line.find('/', match + sizeof(kContentRange) - 1);
+  if (slash == std::string::npos) return std::nullopt;
+  return NumberAt(line, slash + 1);
+}
+
+}  // namespace hftp::detail

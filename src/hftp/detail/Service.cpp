@@ -1,0 +1,198 @@
+#include "hftp/detail/Service.h"
+
+#include <utility>
+
+#include "hftp/DataChunk.h"
+#include "hftp/detail/CurlGlobal.h"
+#include "hftp/detail/EasyOptions.h"
+#include "hftp/detail/ResultClassification.h"
+
+namespace hftp::detail {
+
+Service::Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
+                 std::string user, std::string password, std::int32_t stallTimeout,
+                 const std::vector<std::string>& headers, std::string cookie)
+    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, {}, std::move(observer), proxy,
+              std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
+  for (const std::string& line : headers) headerList_.Append(line);
+  Configure();
+}
+
+Service::Service(std::string url, std::int64_t from, std::int64_t to,
+                 std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
+                 std::string password, std::int32_t stallTimeout, std::string cookie)
+    : Service(std::move(url), from, to, {}, std::move(observer), proxy, std::move(user),
+              std::move(password), stallTimeout, std::move(cookie)) {
+  Configure();
+}
+
+Service::Service(std::string url, const std::string& body, std::shared_ptr<IObserver> observer,
+                 const ProxyInfo& proxy, std::string user, std::string password,
+                 std::int32_t stallTimeout, std::string cookie)
+    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen,
+              std::vector<unsigned char>(body.begin(), body.end()), std::move(observer), proxy,
+              std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
+  Configure();
+}
+
+Service::Service(std::string url, const std::vector<unsigned char>& body,
+                 std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
+                 std::string password, std::int32_t stallTimeout, std::string cookie)
+    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, body, std::move(observer), proxy,
+              std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
+  Configure();
+}
+
+Service::Service(std::string url, std::int64_t from, std::int64_t to,
+                 std::vector<unsigned char> body, std::shared_ptr<IObserver> observer,
+                 const ProxyInfo& proxy, std::string user, std::string password,
+                 std::int32_t stallTimeout, std::string cookie)
+    : body_(std::move(body)),
+      observer_(std::move(observer)),
+      proxy_(proxy),
+      url_(std::move(url)),
+      user_(std::move(user)),
+      password_(std::move(password)),
+      range_(from, to),
+      stallTimeout_(stallTimeout),
+      cookie_(std::move(cookie)) {}
+
+Service::~Service() {
+  if (!stopped_) aborted_ = true;
+  stopped_ = true;
+  if (aborted_ && !completed_) NotifyAbortedAtDestruction();
+  // The members release the handle, then the header list, then the observer.
+}
+
+// The options, their values and their order are part of the engine's behaviour; tests compare
+// them through EasyOptions' recording.
+void Service::Configure() {
+  handle_ = CreateEasyHandle();
+  CURL* const h = handle_.get();
+  if (h == nullptr) return;  // Run then fails with CURLE_BAD_FUNCTION_ARGUMENT
+
+  SetPointerOption(h, CURLOPT_WRITEDATA, this);
+  SetCallbackOption(h, CURLOPT_WRITEFUNCTION, &Service::WriteCallback);
+  SetOffsetOption(h, CURLOPT_INFILESIZE_LARGE, -1);
+  SetTextOption(h, CURLOPT_URL, url_.c_str());
+  if (!proxy_.host.empty()) {
+    SetTextOption(h, CURLOPT_PROXY, proxy_.address.c_str());
+    SetLongOption(h, CURLOPT_PROXYTYPE, proxy_.type);
+    SetTextOption(h, CURLOPT_PROXYUSERPWD, proxy_.credentials.c_str());
+  }
+  SetLongOption(h, CURLOPT_NOPROGRESS, 1);
+  SetLongOption(h, CURLOPT_FAILONERROR, 1);
+  SetLongOption(h, CURLOPT_UPLOAD, 0);
+  SetLongOption(h, CURLOPT_NETRC, 0);
+  SetLongOption(h, CURLOPT_FOLLOWLOCATION, 1);
+  SetLongOption(h, CURLOPT_UNRESTRICTED_AUTH, 0);
+  SetLongOption(h, CURLOPT_TRANSFERTEXT, 0);
+  if (!user_.empty()) userPassword_ = password_.empty() ? user_ : user_ + ":" + password_;
+  // Without a user the option is reset rather than set to "": libcurl takes "" for an empty user
+  // name and sends "Authorization: Basic Og==" with every request, which servers that check
+  // credentials answer with 401 (or 400) where an anonymous request would have succeeded.
+  SetTextOption(h, CURLOPT_USERPWD, user_.empty() ? nullptr : userPassword_.c_str());
+  SetLongOption(h, CURLOPT_TIMEOUT, 0);
+  if (stallTimeout_ > 0) {
+    SetLongOption(h, CURLOPT_LOW_SPEED_TIME, stallTimeout_);
+    SetLongOption(h, CURLOPT_LOW_SPEED_LIMIT, 1);
+  }
+  SetTextOption(h, CURLOPT_REFERER, nullptr);
+  SetLongOption(h, CURLOPT_AUTOREFERER, 0);
+  SetLongOption(h, CURLOPT_SSL_VERIFYHOST, 2);
+  SetLongOption(h, CURLOPT_MAXREDIRS, 50);
+  SetLongOption(h, CURLOPT_CRLF, 0);
+  SetListOption(h, CURLOPT_QUOTE, nullptr);
+  SetListOption(h, CURLOPT_POSTQUOTE, nullptr);
+  SetListOption(h, CURLOPT_PREQUOTE, nullptr);
+  SetLongOption(h, CURLOPT_SSLVERSION, 0);
+  SetLongOption(h, CURLOPT_SSL_VERIFYPEER, 0);
+  SetLongOption(h, CURLOPT_TIMECONDITION, 0);
+  SetLongOption(h, CURLOPT_TIMEVALUE, 0);
+  SetTextOption(h, CURLOPT_CUSTOMREQUEST, nullptr);
+  SetLongOption(h, CURLOPT_HTTPPROXYTUNNEL, 0);
+  SetTextOption(h, CURLOPT_INTERFACE, nullptr);
+  SetTextOption(h, CURLOPT_KRBLEVEL, nullptr);
+  SetListOption(h, CURLOPT_TELNETOPTIONS, nullptr);
+  // Both options do nothing in current libcurl (and warn as deprecated), but resetting them is
+  // part of the sequence every transfer has always set.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  SetTextOption(h, CURLOPT_RANDOM_FILE, nullptr);
+  SetTextOption(h, CURLOPT_EGDSOCKET, nullptr);
+#pragma GCC diagnostic pop
+  SetLongOption(h, CURLOPT_CONNECTTIMEOUT, 0);
+  SetTextOption(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
+  SetLongOption(h, CURLOPT_IPRESOLVE, 0);
+  SetCallbackOption(h, CURLOPT_HEADERFUNCTION, &Service::HeaderCallback);
+  SetPointerOption(h, CURLOPT_HEADERDATA, this);
+  SetLongOption(h, CURLOPT_MAXCONNECTS, 10);
+  ConfigureRange();
+  SetLongOption(h, CURLOPT_BUFFERSIZE, 4096);
+  if (!body_.empty()) {
+    SetLongOption(h, CURLOPT_POST, 1);
+    SetPointerOption(h, CURLOPT_POSTFIELDS, body_.data());
+    SetLongOption(h, CURLOPT_POSTFIELDSIZE, static_cast<long>(body_.size()));
+  }
+  if (headerList_.get() != nullptr) SetListOption(h, CURLOPT_HTTPHEADER, headerList_.get());
+  SetTextOption(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, no file read
+  if (!cookie_.empty()) SetTextOption(h, CURLOPT_COOKIELIST, cookie_.c_str());
+}
+
+void Service::ConfigureRange() {
+  if (range_.HeadersOnly()) {
+    SetLongOption(handle_.get(), CURLOPT_NOBODY, 1);
+    return;
+  }
+  const std::string rangeText = range_.Text();
+  if (!rangeText.empty()) SetTextOption(handle_.get(), CURLOPT_RANGE, rangeText.c_str());
+}
+
+void Service::Run() {
+  OnComplete(curl_easy_perform(handle_.get()));
+}
+
+void* Service::GetHandle() const noexcept {
+  return handle_.get();
+}
+
+void Service::OnComplete(CURLcode result) {
+  stopped_ = true;
+  Status status = ClassifyResult(result);
+  // The service cut the transfer itself; what that means depends on why.
+  if (status == StatusRefused) {
+    if (cut_ == Cut::AtRangeEnd && range_.Complete())
+      status = StatusCompleted;
+    else if (cut_ == Cut::RangeUndeliverable)
+      status = StatusTransferError;
+    else if (cut_ == Cut::None)
+      status = StatusError;  // a write error that none of ours caused
+  } else if (status == StatusCompleted && range_.Undeliverable()) {
+    status = StatusTransferError;  // the whole resource ended before the range began
+  }
+  if (status == StatusAborted) aborted_ = true;
+  if (status == StatusCompleted) completed_ = true;
+  if (!observer_ || status == StatusRefused) return;  // refusals were the observer's or final
+  Notify(status, nullptr, 0, static_cast<std::int32_t>(result));
+}
+
+bool Service::Notify(Status status, const char* data, std::uint32_t size,
+                     std::optional<std::int32_t> resultCode) noexcept {
+  try {
+    const DataChunk chunk(data, size, status, totalSize_, headerLine_, resultCode);
+    return observer_->OnDataChunk(chunk, chunk);
+  } catch (...) {
+    return false;  // an exception must not unwind through libcurl
+  }
+}
+
+void Service::NotifyAbortedAtDestruction() noexcept {
+  if (!observer_) return;
+  try {
+    const DataChunk chunk(nullptr, 0, StatusAborted, totalSize_, std::nullopt, std::nullopt);
+    observer_->OnDataChunk(chunk, chunk);
+  } catch (...) {
+  }
+}
+
+}  // namespace hftp::detail

@@ -1,0 +1,111 @@
+#pragma once
+// One HTTP transfer on one libcurl easy handle, reported to an IObserver.
+//
+//   auto observer = std::make_shared<MyObserver>();
+//   hftp::detail::Service service(url, observer, hftp::ProxyInfo(), "", "", /*stallTimeout=*/30,
+//                                 /*headers=*/{}, /*cookie=*/"");
+//   service.Run();  // blocks; the observer gets StatusData chunks, then one final status
+//
+// Construction configures the handle at once. Then either Run() performs the transfer, or a pool
+// adds GetHandle() to its multi handle and calls OnComplete() with the transfer's result. The
+// service makes exactly one attempt; to fetch the rest of a resource, create a new one with the
+// range constructor. Destroying a service whose transfer did not finish tells the observer
+// StatusAborted.
+//
+// Threading: single-threaded by design. A service is constructed, run, completed and destroyed on
+// the one thread that hosts it (its own worker or the shared pool thread), and libcurl calls its
+// handlers on that thread, so it takes no locks. Only the observer may be shared with others.
+
+#include <curl/curl.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hftp/IObserver.h"
+#include "hftp/IService.h"
+#include "hftp/ProxyInfo.h"
+#include "hftp/Status.h"
+#include "hftp/detail/ByteRange.h"
+#include "hftp/detail/CurlHandles.h"
+
+namespace hftp::detail {
+
+class Service final : public IService {
+ public:
+  // GET with extra request header lines ("Name: value"), sent in order.
+  Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
+          std::string user, std::string password, std::int32_t stallTimeout,
+          const std::vector<std::string>& headers, std::string cookie);
+  // GET of the bytes from..to (-1: that end open); from + to == 0 asks for the headers only and
+  // reports the size with StatusSizeKnown.
+  Service(std::string url, std::int64_t from, std::int64_t to, std::shared_ptr<IObserver> observer,
+          const ProxyInfo& proxy, std::string user, std::string password, std::int32_t stallTimeout,
+          std::string cookie);
+  // POST of `body` when it is non-empty, else GET.
+  Service(std::string url, const std::string& body, std::shared_ptr<IObserver> observer,
+          const ProxyInfo& proxy, std::string user, std::string password, std::int32_t stallTimeout,
+          std::string cookie);
+  Service(std::string url, const std::vector<unsigned char>& body,
+          std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
+          std::string password, std::int32_t stallTimeout, std::string cookie);
+
+  Service(const Service&) = delete;
+  Service& operator=(const Service&) = delete;
+  ~Service() override;
+
+  // Performs the whole transfer on the calling thread, then OnComplete with its result.
+  void Run();
+  // The easy handle (CURL*), for a pool to drive; null when libcurl could not provide one.
+  void* GetHandle() const noexcept;
+  // Final handling with the transfer's result code; once per transfer.
+  void OnComplete(CURLcode result);
+
+ private:
+  // Why the service itself ended the transfer (libcurl then reports CURLE_WRITE_ERROR).
+  enum class Cut { None, ByObserver, ByFinalHeader, AtRangeEnd, RangeUndeliverable };
+
+  Service(std::string url, std::int64_t from, std::int64_t to, std::vector<unsigned char> body,
+          std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
+          std::string password, std::int32_t stallTimeout, std::string cookie);
+
+  void Configure();
+  void ConfigureRange();
+
+  static size_t WriteCallback(char* data, size_t size, size_t count, void* service);
+  static size_t HeaderCallback(char* data, size_t size, size_t count, void* service);
+  size_t OnBody(const char* data, size_t received);
+  size_t OnHeaderLine(const char* data, size_t received);
+  void ApplyReceiveSpeedLimit();
+
+  // Tells the observer; false when it refused (or failed).
+  bool Notify(Status status, const char* data, std::uint32_t size,
+              std::optional<std::int32_t> resultCode) noexcept;
+  void NotifyAbortedAtDestruction() noexcept;
+
+  // Declared before `handle_` so the handle is cleaned up first.
+  StringList headerList_;
+  std::vector<unsigned char> body_;  // libcurl reads the post fields from here, not from a copy
+
+  EasyHandle handle_;
+  std::shared_ptr<IObserver> observer_;
+  ProxyInfo proxy_;
+  std::string url_;
+  std::string userPassword_;
+  std::string user_;
+  std::string password_;
+  ByteRange range_;
+  bool stopped_ = false;
+  bool partial_ = false;
+  bool aborted_ = false;
+  bool completed_ = false;
+  Cut cut_ = Cut::None;
+  std::int32_t stallTimeout_;
+  std::int64_t totalSize_ = 0;
+  std::string cookie_;
+  std::optional<std::string> headerLine_;
+};
+
+}  // namespace hftp::detail

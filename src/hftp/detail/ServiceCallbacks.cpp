@@ -1,0 +1,93 @@
+// libcurl's write and header handlers of a Service.
+#include <cstdint>
+
+#include "hftp/detail/EasyOptions.h"
+#include "hftp/detail/HeaderParsing.h"
+#include "hftp/detail/Service.h"
+
+namespace hftp::detail {
+
+// No exception may unwind through libcurl; one that gets here (out of memory) ends the transfer.
+size_t Service::WriteCallback(char* data, size_t size, size_t count, void* service) {
+  try {
+    return static_cast<Service*>(service)->OnBody(data, size * count);
+  } catch (...) {
+    return 0;
+  }
+}
+
+size_t Service::HeaderCallback(char* data, size_t size, size_t count, void* service) {
+  try {
+    return static_cast<Service*>(service)->OnHeaderLine(data, size * count);
+  } catch (...) {
+    return 0;
+  }
+}
+
+// Any return value other than `received` makes libcurl end the transfer with
+// CURLE_WRITE_ERROR; `cut_` remembers why, for OnComplete.
+size_t Service::OnBody(const char* data, size_t received) {
+  if (stopped_ || !observer_) return received;  // accepted and dropped
+  ApplyReceiveSpeedLimit();
+
+  const ByteRange::Slice slice = range_.Take(received, partial_, totalSize_);
+  if (slice.last) cut_ = range_.Undeliverable() ? Cut::RangeUndeliverable : Cut::AtRangeEnd;
+  if (slice.count == 0) return slice.last ? 0 : received;
+  // libcurl's buffer is 4096 bytes, so a block always fits the chunk's 32-bit size.
+  const auto size = static_cast<std::uint32_t>(slice.count);
+  if (!range_.HeadersOnly() && !Notify(StatusData, data + slice.offset, size, std::nullopt)) {
+    cut_ = Cut::ByObserver;
+    return 0;
+  }
+  return slice.last ? slice.count : received;
+}
+
+void Service::ApplyReceiveSpeedLimit() {
+  std::uint32_t limit = IObserver::kUnlimited;
+  try {
+    limit = observer_->GetReceiveSpeedLimit();
+  } catch (...) {
+  }
+  // Widened without sign extension: the default 0xFFFFFFFF stays a large positive limit.
+  SetOffsetOption(handle_.get(), CURLOPT_MAX_RECV_SPEED_LARGE, static_cast<curl_off_t>(limit));
+}
+
+size_t Service::OnHeaderLine(const char* data, size_t received) {
+  size_t result = received;
+  headerLine_.emplace(data, received);
+  if (stopped_) return result;
+  const std::string& line = *headerLine_;
+
+  const int code = StatusCodeOf(line);
+  if (HasConnectionClose(line)) stopped_ = true;
+  if (code == 206) {
+    if (!range_.HeadersOnly()) partial_ = true;
+  } else if (code >= 400) {
+    result = 0;
+    stopped_ = true;
+    cut_ = Cut::ByFinalHeader;
+    if (observer_) Notify(code == 404 ? StatusNotFound : StatusError, nullptr, 0, std::nullopt);
+  }
+
+  if (partial_) {
+    const std::optional<std::int64_t> total = ContentRangeTotalOf(line);
+    if (!total) return result;
+    totalSize_ = *total;
+    range_.OnTotalSize(totalSize_);
+  } else {
+    const std::optional<std::int64_t> length = ContentLengthOf(line);
+    if (!length) return result;
+    totalSize_ = *length;
+  }
+
+  // result is already 0 when this very line was a final error status: one final notification.
+  if (totalSize_ >= 0 && range_.HeadersOnly() && result != 0) {
+    result = 0;
+    stopped_ = true;
+    cut_ = Cut::ByFinalHeader;
+    if (observer_) Notify(StatusSizeKnown, nullptr, 0, std::nullopt);
+  }
+  return result;
+}
+
+}  // namespace hftp::detail

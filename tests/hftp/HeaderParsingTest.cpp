@@ -1,0 +1,75 @@
+#include "hftp/detail/HeaderParsing.h"
+
+#include <gtest/gtest.h>
+
+namespace hftp::detail {
+namespace {
+
+TEST(HeaderParsing, StatusCode) {
+  struct Case {
+    const char* line;
+    int code;
+  };
+  const Case cases[] = {
+      {"HTTP/1.1 404 Not Found\r\n", 404},
+      {"HTTP/1.0 206 Partial Content\r\n", 206},
+      {"HTTP/2 200\r\n", 200},
+      {"HTTP/1.1 302\r\n", 302},
+      {"junk HTTP/1.1 503 x\r\n", 503},  // "HTTP/" anywhere in the line
+      {"HTTP/1.1\r\n", 0},               // no space after the marker
+      {"HTTP/1.1  404\r\n", 0},          // empty code text
+      {"HTTP/1.1 abc\r\n", 0},
+      {"http/1.1 404 Not Found\r\n", 0},  // case-sensitive
+      {"Content-Length: 404\r\n", 0},
+      {"\r\n", 0},
+      {"HTTP/1.1 99999999999999999999 Big\r\n", 2147483647},  // clamped, no overflow
+  };
+  for (const Case& c : cases) EXPECT_EQ(StatusCodeOf(c.line), c.code) << c.line;
+}
+
+TEST(HeaderParsing, ConnectionCloseOnlyInCapitalsAndNotOnStatusLines) {
+  EXPECT_TRUE(HasConnectionClose("Connection: CLOSE\r\n"));
+  EXPECT_TRUE(HasConnectionClose("X-Note: Connection: CLOSE soon\r\n"));
+  EXPECT_FALSE(HasConnectionClose("Connection: close\r\n"));
+  EXPECT_FALSE(HasConnectionClose("connection: CLOSE\r\n"));
+  EXPECT_FALSE(HasConnectionClose("HTTP/1.1 200 Connection: CLOSE\r\n"));
+}
+
+TEST(HeaderParsing, ContentLength) {
+  struct Case {
+    const char* line;
+    std::optional<std::int64_t> length;
+  };
+  const Case cases[] = {
+      {"Content-Length: 1234\r\n", 1234},
+      {"Content-Length:1234\r\n", 1234},
+      {"Content-Length:   \t77\r\n", 77},
+      {"Content-Length: 8589934592\r\n", 8589934592},  // beyond 32 bits
+      {"Content-Length: \r\n", 0},
+      {"Content-Length:", 0},
+      {"Content-Length: -5\r\n", -5},
+      {"Content-Length: 99999999999999999999999\r\n", INT64_MAX},  // saturated
+      {"content-length: 12\r\n", std::nullopt},                    // case-sensitive
+      {"Content-Type: text/plain\r\n", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ContentLengthOf(c.line), c.length) << c.line;
+}
+
+TEST(HeaderParsing, ContentRangeTotal) {
+  struct Case {
+    const char* line;
+    std::optional<std::int64_t> total;
+  };
+  const Case cases[] = {
+      {"Content-Range: bytes 100-199/5000\r\n", 5000},
+      {"Content-Range: bytes 0-0/8589934592\r\n", 8589934592},
+      {"Content-Range: bytes 0-9/*\r\n", 0},
+      {"Content-Range: bytes 0-9\r\n", std::nullopt},  // no total to take
+      {"Content-Range:", std::nullopt},
+      {"Content-Length: 10/20\r\n", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ContentRangeTotalOf(c.line), c.total) << c.line;
+}
+
+}  // namespace
+}  // namespace hftp::detail

@@ -1,0 +1,272 @@
+// The libcurl options a service sets, in order and with their values, as recorded through the
+// setopt seam.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TransferHelpers.h"
+#include "hftp/detail/EasyOptions.h"
+#include "hftp/detail/Service.h"
+#include "support/TestServer.h"
+
+namespace hftp::test {
+namespace {
+
+using detail::RecordedOption;
+using Kind = RecordedOption::Kind;
+
+// One option as text, e.g. "10002 text http://x" or "20011 callback".
+struct Opt {
+  static std::string Long(CURLoption option, long value) {
+    return Join(option, "long " + std::to_string(value));
+  }
+  static std::string Offset(CURLoption option, curl_off_t value) {
+    return Join(option, "offset " + std::to_string(value));
+  }
+  static std::string Text(CURLoption option, const std::string& value) {
+    return Join(option, "text " + value);
+  }
+  static std::string Null(CURLoption option) { return Join(option, "null"); }
+  static std::string Self(CURLoption option) { return Join(option, "service"); }
+  static std::string Data(CURLoption option) { return Join(option, "data"); }
+  static std::string List(CURLoption option) { return Join(option, "list"); }
+  static std::string Callback(CURLoption option) { return Join(option, "callback"); }
+  static std::string Join(CURLoption option, const std::string& value) {
+    return std::to_string(static_cast<int>(option)) + " " + value;
+  }
+};
+
+std::vector<std::string> Describe(const std::vector<RecordedOption>& log, const void* service) {
+  std::vector<std::string> out;
+  for (const RecordedOption& o : log) {
+    switch (o.kind) {
+      case Kind::Long:
+        out.push_back(Opt::Long(o.option, static_cast<long>(o.number)));
+        break;
+      case Kind::Offset:
+        out.push_back(Opt::Offset(o.option, static_cast<curl_off_t>(o.number)));
+        break;
+      case Kind::Text:
+        out.push_back(o.text ? Opt::Text(o.option, *o.text) : Opt::Null(o.option));
+        break;
+      case Kind::Pointer:
+        out.push_back(o.pointer == service   ? Opt::Self(o.option)
+                      : o.pointer == nullptr ? Opt::Null(o.option)
+                                             : Opt::Data(o.option));
+        break;
+      case Kind::List:
+        out.push_back(o.pointer == nullptr ? Opt::Null(o.option) : Opt::List(o.option));
+        break;
+      case Kind::Callback:
+        out.push_back(o.callbackSet ? Opt::Callback(o.option) : Opt::Null(o.option));
+        break;
+    }
+  }
+  return out;
+}
+
+// The options every transfer sets, for a GET of `url` without proxy, credentials, stall limit,
+// range, body, header lines or cookie.
+std::vector<std::string> PlainGet(const std::string& url) {
+  return {
+      Opt::Self(CURLOPT_WRITEDATA),
+      Opt::Callback(CURLOPT_WRITEFUNCTION),
+      Opt::Offset(CURLOPT_INFILESIZE_LARGE, -1),
+      Opt::Text(CURLOPT_URL, url),
+      Opt::Long(CURLOPT_NOPROGRESS, 1),
+      Opt::Long(CURLOPT_FAILONERROR, 1),
+      Opt::Long(CURLOPT_UPLOAD, 0),
+      Opt::Long(CURLOPT_NETRC, 0),
+      Opt::Long(CURLOPT_FOLLOWLOCATION, 1),
+      Opt::Long(CURLOPT_UNRESTRICTED_AUTH, 0),
+      Opt::Long(CURLOPT_TRANSFERTEXT, 0),
+      Opt::Null(CURLOPT_USERPWD),  // no user: reset, not "" (which sends empty credentials)
+      Opt::Long(CURLOPT_TIMEOUT, 0),
+      Opt::Null(CURLOPT_REFERER),
+      Opt::Long(CURLOPT_AUTOREFERER, 0),
+      Opt::Long(CURLOPT_SSL_VERIFYHOST, 2),
+      Opt::Long(CURLOPT_MAXREDIRS, 50),
+      Opt::Long(CURLOPT_CRLF, 0),
+      Opt::Null(CURLOPT_QUOTE),
+      Opt::Null(CURLOPT_POSTQUOTE),
+      Opt::Null(CURLOPT_PREQUOTE),
+      Opt::Long(CURLOPT_SSLVERSION, 0),
+      Opt::Long(CURLOPT_SSL_VERIFYPEER, 0),
+      Opt::Long(CURLOPT_TIMECONDITION, 0),
+      Opt::Long(CURLOPT_TIMEVALUE, 0),
+      Opt::Null(CURLOPT_CUSTOMREQUEST),
+      Opt::Long(CURLOPT_HTTPPROXYTUNNEL, 0),
+      Opt::Null(CURLOPT_INTERFACE),
+      Opt::Null(CURLOPT_KRBLEVEL),
+      Opt::Null(CURLOPT_TELNETOPTIONS),
+      Opt::Null(static_cast<CURLoption>(10076)),  // CURLOPT_RANDOM_FILE (deprecated name)
+      Opt::Null(static_cast<CURLoption>(10077)),  // CURLOPT_EGDSOCKET (deprecated name)
+      Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
+      Opt::Text(CURLOPT_ACCEPT_ENCODING, ""),
+      Opt::Long(CURLOPT_IPRESOLVE, 0),
+      Opt::Callback(CURLOPT_HEADERFUNCTION),
+      Opt::Self(CURLOPT_HEADERDATA),
+      Opt::Long(CURLOPT_MAXCONNECTS, 10),
+      Opt::Long(CURLOPT_BUFFERSIZE, 4096),
+      Opt::Text(CURLOPT_COOKIEFILE, ""),
+  };
+}
+
+using Sequence = std::vector<std::string>;
+
+// Inserts `entries` into `sequence` right after the entry `after`.
+void InsertAfter(Sequence& sequence, const std::string& after, const Sequence& entries) {
+  auto at = std::find(sequence.begin(), sequence.end(), after);
+  ASSERT_NE(at, sequence.end()) << after;
+  sequence.insert(at + 1, entries.begin(), entries.end());
+}
+
+void Replace(Sequence& sequence, const std::string& from, const std::string& to) {
+  auto at = std::find(sequence.begin(), sequence.end(), from);
+  ASSERT_NE(at, sequence.end()) << from;
+  *at = to;
+}
+
+template <typename... Args>
+Sequence Record(Args&&... args) {
+  std::vector<RecordedOption> log;
+  detail::ScopedOptionRecording recording(log);
+  detail::Service service(std::forward<Args>(args)...);
+  return Describe(log, &service);
+}
+
+const std::string kUrl = "http://127.0.0.1:9/file.bin";
+
+TEST(ServiceOptions, PlainGet) {
+  EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), "", "", 0, std::vector<std::string>(), ""),
+            PlainGet(kUrl));
+}
+
+TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
+  ProxyInfo proxy;
+  proxy.type = CURLPROXY_SOCKS5;
+  proxy.host = "proxy";
+  proxy.address = "proxy:3128";
+  proxy.credentials = "pu:pp";
+  proxy.user = "ignored";
+  const std::vector<unsigned char> body = {'a', 0, 'b'};
+
+  Sequence expected = PlainGet(kUrl);
+  InsertAfter(
+      expected, Opt::Text(CURLOPT_URL, kUrl),
+      {Opt::Text(CURLOPT_PROXY, "proxy:3128"), Opt::Long(CURLOPT_PROXYTYPE, CURLPROXY_SOCKS5),
+       Opt::Text(CURLOPT_PROXYUSERPWD, "pu:pp")});
+  Replace(expected, Opt::Null(CURLOPT_USERPWD), Opt::Text(CURLOPT_USERPWD, "anna:pw"));
+  InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0),
+              {Opt::Long(CURLOPT_LOW_SPEED_TIME, 30), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
+  InsertAfter(expected, Opt::Long(CURLOPT_BUFFERSIZE, 4096),
+              {Opt::Long(CURLOPT_POST, 1), Opt::Data(CURLOPT_POSTFIELDS),
+               Opt::Long(CURLOPT_POSTFIELDSIZE, 3)});
+  expected.push_back(Opt::Text(CURLOPT_COOKIELIST, "Set-Cookie: a=b"));
+
+  EXPECT_EQ(Record(kUrl, body, nullptr, proxy, "anna", "pw", 30, "Set-Cookie: a=b"), expected);
+
+  // A header list comes right before the cookie file.
+  Sequence withHeaders = PlainGet(kUrl);
+  InsertAfter(withHeaders, Opt::Long(CURLOPT_BUFFERSIZE, 4096), {Opt::List(CURLOPT_HTTPHEADER)});
+  EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), "", "", 0, std::vector<std::string>{"X-A: 1"}, ""),
+            withHeaders);
+}
+
+TEST(ServiceOptions, ProxyHostAloneDecidesWhetherProxyOptionsAreSet) {
+  ProxyInfo hostOnly;
+  hostOnly.host = "proxy";  // empty address: libcurl is handed an empty proxy text
+  Sequence expected = PlainGet(kUrl);
+  InsertAfter(expected, Opt::Text(CURLOPT_URL, kUrl),
+              {Opt::Text(CURLOPT_PROXY, ""), Opt::Long(CURLOPT_PROXYTYPE, 0),
+               Opt::Text(CURLOPT_PROXYUSERPWD, "")});
+  EXPECT_EQ(Record(kUrl, nullptr, hostOnly, "", "", 0, std::vector<std::string>(), ""), expected);
+
+  ProxyInfo noHost;
+  noHost.address = "proxy:3128";
+  noHost.credentials = "pu:pp";
+  noHost.type = CURLPROXY_SOCKS4;
+  EXPECT_EQ(Record(kUrl, nullptr, noHost, "", "", 0, std::vector<std::string>(), ""),
+            PlainGet(kUrl));
+}
+
+TEST(ServiceOptions, CredentialsAndStallTimeout) {
+  struct Case {
+    const char* user;
+    const char* password;
+    std::int32_t stall;
+    std::optional<std::string> userPassword;
+    bool lowSpeed;
+  };
+  const Case cases[] = {
+      {"anna", "pw", 0, "anna:pw", false},
+      {"anna", "", -5, "anna", false},
+      {"", "pw", 1, std::nullopt, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.user) + ":" + c.password);
+    Sequence expected = PlainGet(kUrl);
+    if (c.userPassword) {
+      Replace(expected, Opt::Null(CURLOPT_USERPWD), Opt::Text(CURLOPT_USERPWD, *c.userPassword));
+    }
+    if (c.lowSpeed) {
+      InsertAfter(
+          expected, Opt::Long(CURLOPT_TIMEOUT, 0),
+          {Opt::Long(CURLOPT_LOW_SPEED_TIME, c.stall), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
+    }
+    EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), c.user, c.password, c.stall,
+                     std::vector<std::string>(), ""),
+              expected);
+  }
+}
+
+TEST(ServiceOptions, Ranges) {
+  struct Case {
+    std::int64_t from;
+    std::int64_t to;
+    std::optional<std::string> extra;  // the option set at the range's place
+  };
+  const Case cases[] = {
+      {100, 199, Opt::Text(CURLOPT_RANGE, "100-199")},
+      {100, -1, Opt::Text(CURLOPT_RANGE, "100-")},
+      {-1, 500, Opt::Text(CURLOPT_RANGE, "-500")},
+      {0, 0, Opt::Long(CURLOPT_NOBODY, 1)},
+      {7, -7, Opt::Long(CURLOPT_NOBODY, 1)},  // the ends sum to 0
+      {-1, -1, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + ".." + std::to_string(c.to));
+    Sequence expected = PlainGet(kUrl);
+    if (c.extra) InsertAfter(expected, Opt::Long(CURLOPT_MAXCONNECTS, 10), {*c.extra});
+    EXPECT_EQ(Record(kUrl, c.from, c.to, nullptr, ProxyInfo(), "", "", 0, ""), expected);
+  }
+}
+
+TEST(ServiceOptions, ReceiveSpeedLimitIsAskedForEveryBlock) {
+  for (const std::uint32_t limit : {200u * 1024u, IObserver::kUnlimited}) {
+    SCOPED_TRACE(limit);
+    auto observer = std::make_shared<RecordingObserver>();
+    observer->speedLimit = limit;
+    std::vector<RecordedOption> log;
+    {
+      detail::ScopedOptionRecording recording(log);
+      RunGet(GetRequest{msk::test::TestServer::Url("/bytes?size=20000")}, observer);
+    }
+    std::size_t applied = 0;
+    for (const RecordedOption& o : log) {
+      if (o.option != CURLOPT_MAX_RECV_SPEED_LARGE) continue;
+      ++applied;
+      EXPECT_EQ(o.kind, Kind::Offset);
+      EXPECT_EQ(o.number, static_cast<std::int64_t>(limit));  // never sign-extended to -1
+    }
+    EXPECT_EQ(applied, observer->All().size() - 1);  // once per data chunk
+    EXPECT_GE(applied, 5u);
+  }
+}
+
+}  // namespace
+}  // namespace hftp::test

@@ -1,0 +1,244 @@
+// One transfer over the wire against the loopback test server: what the server receives and what
+// the observer is told.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "TransferHelpers.h"
+#include "hftp/detail/Service.h"
+#include "support/TestServer.h"
+
+namespace hftp::test {
+namespace {
+
+using msk::test::TestServer;
+
+std::string EchoOf(const GetRequest& request) {
+  auto observer = RunGet(request);
+  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  return observer->Body();
+}
+
+TEST(ServiceCredentials, ReachTheServerAsBasicAuthorization) {
+  struct Case {
+    const char* user;
+    const char* password;
+    std::optional<std::string> authorization;
+  };
+  const Case cases[] = {
+      {"user", "secret", "Basic dXNlcjpzZWNyZXQ="},  // user:secret
+      {"user", "", "Basic dXNlcjo="},                // user alone: libcurl adds the colon
+      {"", "secret", std::nullopt},                  // no user: no credentials at all
+      {"", "", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("user '") + c.user + "' password '" + c.password + "'");
+    GetRequest request{TestServer::Url("/echo")};
+    request.user = c.user;
+    request.password = c.password;
+    EXPECT_EQ(EchoedHeader(EchoOf(request), "Authorization"), c.authorization);
+  }
+}
+
+TEST(ServiceCredentials, AreAcceptedByABasicAuthCheck) {
+  GetRequest request{TestServer::Url("/auth/basic?user=anna&password=pw")};
+  request.user = "anna";
+  request.password = "pw";
+  EXPECT_EQ(RunGet(request)->Body(), "authenticated as anna\n");
+
+  request.password = "wrong";
+  auto refused = RunGet(request);
+  EXPECT_EQ(refused->FinalStatus(), StatusError);  // 401
+  EXPECT_EQ(refused->Body(), "");
+}
+
+TEST(ServiceStallTimeout, EndsAStalledBodyOnlyWhenPositive) {
+  // The body starts only 2.5 s after the headers. (A stall later in the body would have to be
+  // longer: libcurl averages the speed over the last few seconds.)
+  const std::string url = TestServer::Url("/bytes?size=3000&stall_after=0&stall=2.5");
+  for (const std::int32_t stall : {0, -1}) {
+    SCOPED_TRACE(stall);
+    GetRequest request{url};
+    request.stallTimeout = stall;
+    auto observer = RunGet(request);
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Body(), PatternBytes(0, 3000));
+  }
+  GetRequest request{url};
+  request.stallTimeout = 1;
+  auto observer = RunGet(request);
+  ASSERT_EQ(observer->FinalStatus(), StatusConnectionError);
+  EXPECT_EQ(observer->Final()->resultCode, CURLE_OPERATION_TIMEDOUT);
+  EXPECT_EQ(observer->Body(), "");
+}
+
+TEST(ServiceRequest, BodyChoosesBetweenGetAndPost) {
+  const std::vector<unsigned char> binary = {'a', 0, 'b', 0, 0, 0xFF, '\r', '\n'};
+  for (const auto& body : {std::vector<unsigned char>{}, std::vector<unsigned char>{'x'}, binary}) {
+    SCOPED_TRACE(body.size());
+    auto observer = RunPost(TestServer::Url("/echo/body"), body);
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Body(), std::string(body.begin(), body.end()));
+  }
+  auto post = RunPost(TestServer::Url("/echo"), {'x'});
+  EXPECT_EQ(EchoedRequestLine(post->Body()), "POST /echo HTTP/1.1");
+  EXPECT_EQ(EchoedHeader(post->Body(), "Content-Length"), "1");
+  auto get = RunPost(TestServer::Url("/echo"), {});
+  EXPECT_EQ(EchoedRequestLine(get->Body()), "GET /echo HTTP/1.1");
+}
+
+TEST(ServiceRequest, TextBodyKeepsEmbeddedNuls) {
+  const std::string body("key\0value\0", 10);
+  auto observer = std::make_shared<RecordingObserver>();
+  {
+    detail::Service service(TestServer::Url("/echo/body"), body, observer, ProxyInfo(), "", "", 0,
+                            "");
+    service.Run();
+  }
+  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  EXPECT_EQ(observer->Body(), body);
+}
+
+TEST(ServiceRequest, SendsExtraHeaderLinesAndTheCookie) {
+  GetRequest request{TestServer::Url("/echo")};
+  request.headers = {"X-Trace: 42", "X-Words: two words"};
+  request.cookie = "Set-Cookie: flavour=oat; path=/";
+  const std::string echo = EchoOf(request);
+  EXPECT_EQ(EchoedHeader(echo, "X-Trace"), "42");
+  EXPECT_EQ(EchoedHeader(echo, "X-Words"), "two words");
+  EXPECT_LT(echo.find("X-Trace"), echo.find("X-Words"));
+  EXPECT_EQ(EchoedHeader(echo, "Cookie"), "flavour=oat");
+
+  GetRequest plain{TestServer::Url("/cookie")};
+  plain.cookie = "127.0.0.1\tFALSE\t/\tFALSE\t0\tsize\tlarge";  // libcurl's file format
+  EXPECT_EQ(RunGet(plain)->Body(), "size=large");
+  EXPECT_EQ(RunGet(GetRequest{TestServer::Url("/cookie")})->Body(), "");
+}
+
+TEST(ServiceResponse, DeliversTheBodyWithTheSizeFromContentLength) {
+  for (const char* query : {"", "&length=nospace"}) {
+    SCOPED_TRACE(query);
+    auto observer = RunGet(GetRequest{TestServer::Url(std::string("/bytes?size=10000") + query)});
+    ASSERT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Final()->resultCode, CURLE_OK);
+    EXPECT_EQ(observer->Body(), PatternBytes(0, 10000));
+    for (const Notification& n : observer->All()) {
+      EXPECT_EQ(n.totalSize, 10000);
+      EXPECT_LE(n.bytes.size(), 4096u);  // the receive buffer size
+    }
+    // Data chunks carry the empty line that ended the headers.
+    EXPECT_EQ(observer->All().front().headerLine, "\r\n");
+  }
+}
+
+TEST(ServiceResponse, BodiesWithoutLengthHaveTotalSizeZero) {
+  for (const char* query : {"&length=none", "&chunked=1&chunk=1000"}) {
+    SCOPED_TRACE(query);
+    auto observer = RunGet(GetRequest{TestServer::Url(std::string("/bytes?size=6000") + query)});
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Body(), PatternBytes(0, 6000));
+    EXPECT_EQ(observer->Final()->totalSize, 0);
+  }
+}
+
+TEST(ServiceResponse, ErrorStatusEndsTheTransferWithOneNotification) {
+  struct Case {
+    const char* path;
+    int status;
+    const char* statusLine;
+  };
+  const Case cases[] = {
+      {"/status/404", StatusNotFound, "HTTP/1.1 404 Not Found\r\n"},
+      {"/status/503", StatusError, "HTTP/1.1 503 Service Unavailable\r\n"},
+      {"/status/400", StatusError, "HTTP/1.1 400 Bad Request\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto observer = RunGet(GetRequest{TestServer::Url(c.path)});
+    ASSERT_EQ(observer->FinalStatus(), c.status);
+    EXPECT_EQ(observer->All().size(), 1u);  // no body byte before it
+    EXPECT_EQ(observer->Final()->headerLine, c.statusLine);
+    EXPECT_FALSE(observer->Final()->resultCode);
+    EXPECT_TRUE(observer->Final()->dataIsNull);
+  }
+}
+
+TEST(ServiceResponse, ConnectionCloseInCapitalsDropsTheBodyAndCompletes) {
+  auto observer =
+      RunGet(GetRequest{TestServer::Url("/bytes?size=5000&header=Connection:%20CLOSE")});
+  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  EXPECT_EQ(observer->All().size(), 1u);
+
+  // Only the exact capitals count.
+  auto lower = RunGet(GetRequest{TestServer::Url("/bytes?size=5000&header=Connection:%20close")});
+  EXPECT_EQ(lower->FinalStatus(), StatusCompleted);
+  EXPECT_EQ(lower->Body(), PatternBytes(0, 5000));
+}
+
+TEST(ServiceResponse, FollowsARedirectChain) {
+  auto observer = RunGet(GetRequest{TestServer::Url("/redirect?n=3&to=%2Fbytes%3Fsize%3D3000")});
+  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  EXPECT_EQ(observer->Body(), PatternBytes(0, 3000));
+  EXPECT_EQ(observer->Final()->totalSize, 3000);
+}
+
+TEST(ServiceFailure, EachFailureEndsWithItsStatusAndResultCode) {
+  const std::string closedPort = std::to_string(TestServer::ClosedPort());
+  struct Case {
+    std::string url;
+    int status;
+    CURLcode result;
+  };
+  const Case cases[] = {
+      {TestServer::Url("/bytes?size=100000&drop_after=5000"), StatusTransferError,
+       CURLE_PARTIAL_FILE},
+      {TestServer::Url("/bytes?size=100000&drop_after=5000&drop=reset"), StatusTransferError,
+       CURLE_RECV_ERROR},
+      {"http://127.0.0.1:" + closedPort + "/", StatusConnectionError, CURLE_COULDNT_CONNECT},
+      {"http://[::1/", StatusAddressError, CURLE_URL_MALFORMAT},
+      {"", StatusAddressError, CURLE_URL_MALFORMAT},
+      {"nosuch://127.0.0.1/", StatusAddressError, CURLE_UNSUPPORTED_PROTOCOL},
+      {"http://msk-no-such-host.invalid/", StatusAddressError, CURLE_COULDNT_RESOLVE_HOST},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.url);
+    auto observer = RunGet(GetRequest{c.url});
+    ASSERT_EQ(observer->FinalStatus(), c.status);
+    EXPECT_EQ(observer->Final()->resultCode, c.result);
+  }
+  auto dropped = RunGet(GetRequest{cases[0].url});
+  EXPECT_EQ(dropped->Body(), PatternBytes(0, 5000));  // what arrived before the drop
+}
+
+TEST(ServiceFailure, HttpsIsUnsupportedWhenLibcurlHasNoTls) {
+  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  for (const char* const* protocol = info->protocols; *protocol != nullptr; ++protocol) {
+    if (std::strcmp(*protocol, "https") == 0) GTEST_SKIP() << "this libcurl speaks https";
+  }
+  auto observer = RunGet(GetRequest{"https://" + TestServer::HostAndPort() + "/bytes?size=1"});
+  ASSERT_EQ(observer->FinalStatus(), StatusAddressError);
+  EXPECT_EQ(observer->Final()->resultCode, CURLE_UNSUPPORTED_PROTOCOL);
+}
+
+TEST(ServiceProxy, NonEmptyHostSendsTheRequestThroughTheProxy) {
+  GetRequest request{"http://msk-proxied.invalid/echo"};  // resolvable only by the proxy
+  request.proxy.host = "127.0.0.1";
+  request.proxy.address = TestServer::HostAndPort();
+  request.proxy.credentials = "pu:pp";
+  const std::string echo = EchoOf(request);
+  EXPECT_EQ(EchoedRequestLine(echo), "GET http://msk-proxied.invalid/echo HTTP/1.1");
+  EXPECT_EQ(EchoedHeader(echo, "Proxy-Authorization"), "Basic cHU6cHA=");
+}
+
+TEST(ServiceProxy, DefaultProxyInfoGoesDirect) {
+  GetRequest request{TestServer::Url("/echo")};
+  request.proxy.address = "127.0.0.1:1";  // ignored: host is empty
+  EXPECT_EQ(EchoedRequestLine(EchoOf(request)), "GET /echo HTTP/1.1");
+}
+
+}  // namespace
+}  // namespace hftp::test
