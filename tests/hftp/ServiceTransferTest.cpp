@@ -196,8 +196,6 @@ TEST(ServiceFailure, EachFailureEndsWithItsStatusAndResultCode) {
   const Case cases[] = {
       {TestServer::Url("/bytes?size=100000&drop_after=5000"), StatusTransferError,
        CURLE_PARTIAL_FILE},
-      {TestServer::Url("/bytes?size=100000&drop_after=5000&drop=reset"), StatusTransferError,
-       CURLE_RECV_ERROR},
       {"http://127.0.0.1:" + closedPort + "/", StatusConnectionError, CURLE_COULDNT_CONNECT},
       {"http://[::1/", StatusAddressError, CURLE_URL_MALFORMAT},
       {"", StatusAddressError, CURLE_URL_MALFORMAT},
@@ -212,6 +210,12 @@ TEST(ServiceFailure, EachFailureEndsWithItsStatusAndResultCode) {
   }
   auto dropped = RunGet(GetRequest{cases[0].url});
   EXPECT_EQ(dropped->Body(), PatternBytes(0, 5000));  // what arrived before the drop
+
+  // A reset reads as a receive error on Linux, as an early end under wine: a transfer error both.
+  auto reset = RunGet(GetRequest{TestServer::Url("/bytes?size=100000&drop_after=5000&drop=reset")});
+  ASSERT_EQ(reset->FinalStatus(), StatusTransferError);
+  EXPECT_TRUE(reset->Final()->resultCode == CURLE_RECV_ERROR ||
+              reset->Final()->resultCode == CURLE_PARTIAL_FILE);
 }
 
 TEST(ServiceFailure, HttpsIsUnsupportedWhenLibcurlHasNoTls) {
