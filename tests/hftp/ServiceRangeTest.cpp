@@ -129,7 +129,8 @@ TEST(ServiceRange, RangesThatCannotBeDeliveredFail) {
 TEST(ServiceRange, BeyondTheEndIsAnErrorStatus) {
   auto observer = RunRange(TestServer::Url("/bytes?size=5000"), 6000, 6999);  // 416
   ASSERT_EQ(observer->FinalStatus(), StatusError);
-  EXPECT_EQ(observer->Final()->headerLine, "HTTP/1.1 416 Requested Range Not Satisfiable\r\n");
+  ASSERT_TRUE(observer->Final()->headerLine);
+  EXPECT_EQ(observer->Final()->headerLine->rfind("HTTP/1.1 416 ", 0), 0u);  // the status line
 }
 
 }  // namespace
