@@ -1,0 +1,4 @@
+// The code of the version-resource fixtures: a DLL needs some, its resources are what counts.
+extern "C" int MskVersionFixture() {
+  return 0;
+}
