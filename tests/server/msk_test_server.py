@@ -157,10 +157,10 @@ def route_bytes(req):
 
 def parse_range(value, size):
     """(first, last) of a single "bytes=" range, "unsatisfiable", or None when it is not one."""
-    unit, _, spec = value.partition("=")
-    if unit.strip().lower() != "bytes" or "," in spec:
+    unit, _, range_set = value.partition("=")
+    if unit.strip().lower() != "bytes" or "," in range_set:
         return None
-    first_text, dash, last_text = spec.strip().partition("-")
+    first_text, dash, last_text = range_set.strip().partition("-")
     if not dash:
         return None
     try:
