@@ -1,0 +1,32 @@
+#include "ui/Gdi.h"
+
+#include <atomic>
+
+namespace ui::gdi {
+namespace {
+
+std::atomic<std::ptrdiff_t> liveObjects{0};
+
+}  // namespace
+
+std::ptrdiff_t LiveObjectCount() noexcept {
+  return liveObjects.load();
+}
+
+namespace detail {
+void CountCreated() noexcept {
+  liveObjects.fetch_add(1);
+}
+void CountDeleted() noexcept {
+  liveObjects.fetch_sub(1);
+}
+}  // namespace detail
+
+SIZE BitmapSize(HBITMAP bitmap) noexcept {
+  BITMAP info{};
+  if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info)
+    return SIZE{0, 0};
+  return SIZE{info.bmWidth, info.bmHeight};
+}
+
+}  // namespace ui::gdi
