@@ -1,0 +1,43 @@
+#include "ui/NSISStatic.h"
+
+#include "ui/Gdi.h"
+#include "ui/WindowGeometry.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+namespace ui {
+
+LRESULT NSISStatic::OnSetText(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+  const HWND control = Window();
+  const auto* const text = reinterpret_cast<const wchar_t*>(lParam);
+  const wchar_t* shown = text;
+  // PathCompactPathW works in place and expects room for MAX_PATH characters; the buffer holds the
+  // whole text, however long, and never less than that.
+  std::vector<wchar_t> shortened;
+  if (text != nullptr) {
+    const std::size_t length = std::wcslen(text);
+    shortened.assign(std::max<std::size_t>(length + 1, MAX_PATH), L'\0');
+    std::copy(text, text + length, shortened.begin());
+    {
+      gdi::PaintDc paint(control);
+      ::PathCompactPathW(paint.get(), shortened.data(), kStatusTextWidth);
+    }
+    if (std::wcslen(shortened.data()) < length) shown = shortened.data();
+  }
+  const LRESULT result = CallPreviousProc(message, wParam, reinterpret_cast<LPARAM>(shown));
+
+  RECT area{};
+  if (WindowRectInParent(control, area)) {
+    const HWND parent = ::GetParent(control);
+    ::InvalidateRect(parent, &area, TRUE);
+    ::UpdateWindow(parent);
+  }
+  // The control's own answer, so that SetWindowTextW reports success as it happened.
+  return result;
+}
+
+}  // namespace ui

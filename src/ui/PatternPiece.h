@@ -1,0 +1,43 @@
+#pragma once
+// One piece of the skinned progress bar: a bitmap and a pattern brush made from it, both empty
+// until loaded.
+//
+//   ui::PatternPiece fill;
+//   fill.Load(IDB_BAR_FILL);  // from the skin module (ui::module::SkinModule)
+//   ::FillRect(dc, &rect, fill.Brush());
+//
+// Thread-safety: one thread at a time. Load briefly swaps the module's resource instance, so no
+// other thread should load resources through ui::module::ResourceInstance at the same moment.
+
+#include "ui/Gdi.h"
+
+#include <windows.h>
+
+namespace ui {
+
+class PatternPiece {
+ public:
+  PatternPiece() noexcept = default;
+
+  // Loads bitmap `id` and makes the brush. An id of 0 loads nothing and answers false; otherwise
+  // what was held is deleted first, and the answer is whether the brush exists. The bitmap comes
+  // from the skin module: the resource instance is exchanged for the skin module handle for the
+  // duration of the load and exchanged back afterwards.
+  bool Load(UINT id) noexcept;
+  void Clear() noexcept;
+
+  HBRUSH Brush() const noexcept { return brush_.get(); }
+  HBITMAP Bitmap() const noexcept { return bitmap_.get(); }
+  // Size of the bitmap; 0 x 0 when empty.
+  SIZE Size() const noexcept { return gdi::BitmapSize(bitmap_.get()); }
+
+ private:
+  gdi::UniqueBitmap bitmap_;
+  gdi::UniqueBrush brush_;  // after the bitmap: deleted before it
+};
+
+// Fills `rect` of `dc` with the piece's brush, the pattern starting at the rectangle's top-left
+// corner. An empty piece draws nothing.
+void FillWithPiece(HDC dc, const RECT& rect, const PatternPiece& piece) noexcept;
+
+}  // namespace ui
