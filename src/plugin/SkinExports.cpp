@@ -1,0 +1,51 @@
+// The skinning exports: the installer and uninstaller window skins, and the captured dialog with
+// its release. Each records the skin module first (except Unload), so the progress bar finds its
+// bitmaps in the library as it is loaded now. None lets an exception reach the host.
+#include "plugin/CapturedDialog.h"
+#include "plugin/Exports.h"
+#include "plugin/ModuleState.h"
+#include "ui/InstallDialog.h"
+#include "ui/UninstallDialog.h"
+
+#include <memory>
+
+namespace {
+
+// Creates the skin and hands it to `window`; 1 when the window was subclassed. A skin that could
+// not be attached is destroyed again, which also hands its controls back.
+template <typename Skin, typename... Args>
+int AttachSkin(HWND window, Args... args) noexcept {
+  try {
+    return ui::SelfDeletingWindow::AttachToWindow(std::make_unique<Skin>(args...), window) !=
+                   nullptr
+               ? 1
+               : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+int CaptureInstallDialog(HWND window, HWND progressBar, HWND statusText) {
+  plugin::ModuleState::Instance().RecordSkinModule();
+  return AttachSkin<ui::InstallDialog>(window, progressBar, statusText);
+}
+
+int CaptureUninstallDialog(HWND window) {
+  plugin::ModuleState::Instance().RecordSkinModule();
+  return AttachSkin<ui::UninstallDialog>(window);
+}
+
+int CaptureDialog(HWND window) {
+  plugin::ModuleState::Instance().RecordSkinModule();
+  return plugin::CapturedDialog::Instance().Capture(window) ? 1 : 0;
+}
+
+void Unload() {
+  plugin::CapturedDialog::Instance().Release();
+}
+
+}  // extern "C"
