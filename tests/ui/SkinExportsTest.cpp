@@ -58,6 +58,7 @@ TEST(CaptureInstallDialog, DrawsTheBackgroundAtNaturalSizeAndSkinsBarAndStatusTe
 
   ::InvalidateRect(w, nullptr, TRUE);
   const Pixels shown = Pixels::OfWindowClient(w);
+  msk::test::SaveArtifact(shown, "install-window");
   const Pixels background = msk::test::SkinBitmap(dll.host.Module(), IDB_BACKGROUND);
   // Pixel for pixel from the top-left corner: neither stretched to the 640 x 420 client area nor
   // shifted.
@@ -93,6 +94,7 @@ TEST(CaptureUninstallDialog, DrawsOnlyTheBandAndLeavesTheRestUnerased) {
   ASSERT_EQ(dll.captureUninstallDialog(w), 1);
   ::InvalidateRect(w, nullptr, TRUE);
   const Pixels shown = Pixels::OfWindowClient(w);
+  msk::test::SaveArtifact(shown, "uninstall-window");
   const Pixels band = msk::test::SkinBitmap(dll.host.Module(), IDB_UNINSTALL_BAND);
   EXPECT_EQ(shown.FirstDifference(0, 0, 550, 66, band, 0, 0), "");
   // The class background (grey) painted before the capture is still there below the band.

@@ -36,7 +36,10 @@ class SkinProgressTest : public ::testing::Test {
     ::SendMessageW(bar_, PBM_SETRANGE32, 0, upper);
     ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     ::InvalidateRect(bar_, nullptr, TRUE);
-    return Pixels::OfWindowClient(bar_);
+    Pixels shown = Pixels::OfWindowClient(bar_);
+    msk::test::SaveArtifact(shown,
+                            "bar-" + std::to_string(position) + "-of-" + std::to_string(upper));
+    return shown;
   }
 
   // Where the percentage text may be: centred in the bar, as wide as the text in the bar's

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace msk::test {
 
@@ -95,6 +96,49 @@ std::string Pixels::FirstDifference(int x, int y, int width, int height, const P
     }
   }
   return {};
+}
+
+bool Pixels::SaveBmp(const std::string& path) const {
+  const auto stride = static_cast<std::size_t>((width_ * 3 + 3) & ~3);
+  const std::size_t imageSize = stride * static_cast<std::size_t>(height_);
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = static_cast<DWORD>(file.bfOffBits + imageSize);
+  info.biSize = sizeof info;
+  info.biWidth = width_;
+  info.biHeight = height_;  // bottom-up
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(imageSize);
+  std::vector<char> rows(imageSize, 0);
+  for (int y = 0; y < height_; ++y) {
+    char* row = rows.data() + stride * static_cast<std::size_t>(height_ - 1 - y);
+    for (int x = 0; x < width_; ++x) {
+      const COLORREF colour = At(x, y);
+      row[3 * x] = static_cast<char>(GetBValue(colour));
+      row[3 * x + 1] = static_cast<char>(GetGValue(colour));
+      row[3 * x + 2] = static_cast<char>(GetRValue(colour));
+    }
+  }
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+  return static_cast<bool>(out);
+}
+
+void SaveArtifact(const Pixels& pixels, const std::string& name) {
+#ifdef MSK_TEST_ARTIFACTS_DIR
+  const std::string directory = MSK_TEST_ARTIFACTS_DIR;
+  ::CreateDirectoryA(directory.c_str(), nullptr);
+  const std::string path = directory + "\\" + name + ".bmp";
+  if (!pixels.SaveBmp(path)) ADD_FAILURE() << "cannot write " << path;
+#else
+  (void)pixels;
+  (void)name;
+#endif
 }
 
 std::string DescribeColour(COLORREF colour) {

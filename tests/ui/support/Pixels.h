@@ -29,6 +29,9 @@ class Pixels {
   int Height() const noexcept { return height_; }
   COLORREF At(int x, int y) const;
 
+  // Writes the pixels as a 24-bit BMP file.
+  bool SaveBmp(const std::string& path) const;
+
   // The first pixel of the rectangle (x, y, width, height) that differs from `other` at
   // (otherX + dx, otherY + dy); empty when they all agree. For readable failure messages.
   std::string FirstDifference(int x, int y, int width, int height, const Pixels& other, int otherX,
@@ -73,5 +76,9 @@ Pixels Pixels::Painted(int width, int height, Paint paint) {
 }
 
 std::string DescribeColour(COLORREF colour);
+
+// Keeps `pixels` as <name>.bmp in the test run's artifact folder (MSK_TEST_ARTIFACTS_DIR, set by
+// the build); does nothing when the build names none.
+void SaveArtifact(const Pixels& pixels, const std::string& name);
 
 }  // namespace msk::test
