@@ -13,6 +13,8 @@
 // A handler starts with `handled` true; setting it to false passes the message on to the next
 // entry and finally to the window's own processing (its previous procedure, or the default dialog
 // processing). The first entry that keeps `handled` true answers the message.
+//
+// Thread-safety: a map runs on the thread of the window whose message it handles.
 
 #include <windows.h>
 
