@@ -1,0 +1,117 @@
+; Example installer for MarlowSetupKit: downloads its payload behind the skinned progress dialog,
+; offers "Try Again" when the connection fails, skins its instfiles page and its uninstaller, and
+; shows what the library knows about the user.
+;
+;   makensis -DMSK_TARGET=amd64-unicode -DMSK_DLL_SOURCE=path\to\MarlowSetupKit.dll \
+;            -DOUTFILE=VelmarSetup.exe VelmarSetup.nsi
+;
+; Command line of the built installer: /URL=<payload url> overrides the default address;
+; /S runs it silently (a failed download then ends it with exit code 2 instead of asking).
+; It writes install-report.txt beside the payload with what it found out.
+
+Unicode true
+!ifdef MSK_TARGET
+  Target ${MSK_TARGET}
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "VelmarSetup.exe"
+!endif
+!ifndef DEFAULT_URL
+  !define DEFAULT_URL "http://127.0.0.1:8080/velmar-payload.exe"
+!endif
+
+!include "FileFunc.nsh"
+!include "MarlowSetupKit.nsh"
+
+Name "Velmar"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Velmar"
+RequestExecutionLevel user
+ShowInstDetails show
+ShowUninstDetails show
+
+Page directory
+Page instfiles "" SkinInstFiles
+UninstPage instfiles "" un.SkinInstFiles
+
+Function SkinInstFiles
+  ; The instfiles page is the inner dialog; its progress bar is 1004, its status text 1006.
+  FindWindow $1 "#32770" "" $HWNDPARENT
+  GetDlgItem $2 $1 1004
+  GetDlgItem $3 $1 1006
+  ${MSK_CaptureInstallDialog} $HWNDPARENT $2 $3 $0
+  ; Next, Cancel and Back get backgrounds cut from the same picture.
+  ${MSK_CaptureDialog} $HWNDPARENT $0
+FunctionEnd
+
+Function un.SkinInstFiles
+  ${MSK_CaptureUninstallDialog} $HWNDPARENT $0
+FunctionEnd
+
+Function .onInit
+  ${MSK_Init}
+FunctionEnd
+
+Function un.onInit
+  ${MSK_Init}
+FunctionEnd
+
+Function .onGUIEnd
+  ${MSK_Unload}
+FunctionEnd
+
+Section "Velmar"
+  SetOutPath "$INSTDIR"
+  ${GetParameters} $R0
+  ${GetOptions} $R0 "/URL=" $R1
+  StrCmp $R1 "" 0 +2
+    StrCpy $R1 "${DEFAULT_URL}"
+
+  StrCpy $R2 0  ; attempts
+  download:
+    IntOp $R2 $R2 + 1
+    DetailPrint "Downloading $R1 (attempt $R2)"
+    ${MSK_HTTPDownload} $R1 "$INSTDIR\velmar-payload.exe" $0
+    StrCmp $0 1 downloaded
+    DetailPrint "The download failed."
+    IfSilent failed
+    ${MSK_ShowErrorWindow} $0
+    StrCmp $0 1 download failed
+
+  failed:
+    SetErrorLevel 2
+    Abort "Velmar could not be downloaded."
+
+  downloaded:
+  ${MSK_GetInfo} "$INSTDIR\velmar-payload.exe" "ProductVersion" $4
+  ${MSK_GetInfo} "$INSTDIR\velmar-payload.exe" "CompanyName" $5
+  DetailPrint "Velmar $4 by $5"
+
+  ${MSK_GetSid} $6
+  ${MSK_GetLocalAppData} "No" $7
+  ${MSK_GetAppData} "No" $8
+  ${MSK_GetDesktop} "No" $9
+  ${MSK_GetUserStartMenu} "No" $R3
+  ${MSK_Expand} "No" "%USERPROFILE%\Velmar" $R4
+  DetailPrint "User SID: $6"
+  DetailPrint "Local application data: $7"
+  DetailPrint "Application data: $8"
+  DetailPrint "Desktop: $9"
+  DetailPrint "Start menu programs: $R3"
+  DetailPrint "Expanded: $R4"
+
+  FileOpen $R5 "$INSTDIR\install-report.txt" w
+  FileWrite $R5 "attempts=$R2$\r$\nversion=$4$\r$\ncompany=$5$\r$\nsid=$6$\r$\n"
+  FileWrite $R5 "localappdata=$7$\r$\nappdata=$8$\r$\ndesktop=$9$\r$\nprograms=$R3$\r$\n"
+  FileWrite $R5 "expanded=$R4$\r$\n"
+  FileClose $R5
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+SectionEnd
+
+Section "Uninstall"
+  Delete "$INSTDIR\velmar-payload.exe"
+  Delete "$INSTDIR\install-report.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd
