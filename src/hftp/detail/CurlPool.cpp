@@ -1,0 +1,118 @@
+#include "hftp/detail/CurlPool.h"
+
+#include <algorithm>
+
+#include "hftp/detail/EasyOptions.h"
+
+namespace hftp::detail {
+namespace {
+
+// libcurl names the data and the access mode; one lock serves them all.
+void LockShare(CURL*, curl_lock_data, curl_lock_access, void* lock) {
+  static_cast<ShareLock*>(lock)->Enter();
+}
+
+void UnlockShare(CURL*, curl_lock_data, void* lock) {
+  static_cast<ShareLock*>(lock)->Leave();
+}
+
+// Clears `flag` however curl_multi_perform is left.
+class PerformingScope {
+ public:
+  explicit PerformingScope(bool& flag) noexcept : flag_(flag) { flag_ = true; }
+  ~PerformingScope() { flag_ = false; }
+  PerformingScope(const PerformingScope&) = delete;
+  PerformingScope& operator=(const PerformingScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+CurlPool::CurlPool() : CurlPool(LibcurlMultiApi()) {}
+
+CurlPool::CurlPool(MultiApi& api)
+    : api_(api), multi_(curl_multi_init()), share_(curl_share_init()) {
+  curl_share_setopt(share_.get(), CURLSHOPT_LOCKFUNC, &LockShare);
+  curl_share_setopt(share_.get(), CURLSHOPT_UNLOCKFUNC, &UnlockShare);
+  curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+  curl_share_setopt(share_.get(), CURLSHOPT_USERDATA, &shareLock_);
+}
+
+// The members release the share handle, its lock and the multi handle, in that order; easy handles
+// still in the multi handle are left to curl_multi_cleanup.
+CurlPool::~CurlPool() = default;
+
+void CurlPool::Add(IPooled* item, CURL* easyHandle) {
+  if (!transfers_.emplace(easyHandle, item).second) return;  // keeps its first item
+  SetPointerOption(easyHandle, CURLOPT_SHARE, share_.get());
+  if (performing_) {
+    pendingAdds_.push_back({item, easyHandle});
+  } else {
+    EnterMulti(item, easyHandle);
+  }
+}
+
+void CurlPool::Remove(IPooled* /*item*/, CURL* easyHandle) {
+  if (transfers_.erase(easyHandle) != 1) return;
+  if (!performing_) {
+    LeaveMulti(easyHandle);
+    return;
+  }
+  const auto pending =
+      std::find_if(pendingAdds_.begin(), pendingAdds_.end(),
+                   [easyHandle](const PendingAdd& add) { return add.handle == easyHandle; });
+  if (pending != pendingAdds_.end()) {
+    pendingAdds_.erase(pending);  // never reached the multi handle
+    SetPointerOption(easyHandle, CURLOPT_SHARE, nullptr);
+  } else {
+    pendingRemovals_.push_back(easyHandle);
+  }
+}
+
+void CurlPool::Tick() {
+  int running = 0;
+  CURLMcode performed = CURLM_OK;
+  {
+    const PerformingScope scope(performing_);
+    performed = api_.Perform(multi_.get(), &running);
+  }
+  ApplyPendingChanges();
+  if (performed == CURLM_CALL_MULTI_PERFORM) return;
+
+  int queued = 0;
+  while (const CURLMsg* message = api_.InfoRead(multi_.get(), &queued)) {
+    CURL* const handle = message->easy_handle;
+    const CURLcode result = message->data.result;  // read before the message can go away
+    const auto found = transfers_.find(handle);
+    if (found == transfers_.end() || found->second == nullptr) continue;
+    IPooled* const item = found->second;
+    Remove(item, handle);
+    item->TransferDone(result);
+  }
+}
+
+void CurlPool::EnterMulti(IPooled* item, CURL* handle) {
+  if (api_.AddHandle(multi_.get(), handle) == CURLM_OK) return;
+  // Refused (no handle at all, or out of memory): the transfer would never finish through the pool.
+  transfers_.erase(handle);
+  SetPointerOption(handle, CURLOPT_SHARE, nullptr);
+  if (item != nullptr) item->TransferDone(CURLE_FAILED_INIT);
+}
+
+void CurlPool::LeaveMulti(CURL* handle) {
+  api_.RemoveHandle(multi_.get(), handle);
+  SetPointerOption(handle, CURLOPT_SHARE, nullptr);
+}
+
+void CurlPool::ApplyPendingChanges() {
+  std::vector<CURL*> removals;
+  removals.swap(pendingRemovals_);
+  for (CURL* handle : removals) LeaveMulti(handle);
+  std::vector<PendingAdd> adds;
+  adds.swap(pendingAdds_);
+  for (const PendingAdd& add : adds) EnterMulti(add.item, add.handle);
+}
+
+}  // namespace hftp::detail
