@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb x11-apps imagemagick xdotool nsis
   googletest libgtest-dev libgmock-dev libcurl4-openssl-dev libboost-dev
   curl clang-format
+  qemu-system-x86 debootstrap
 )
 
 missing=()
