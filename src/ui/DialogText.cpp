@@ -1,0 +1,32 @@
+#include "ui/DialogText.h"
+
+#include "ui/ModuleContext.h"
+
+namespace ui {
+
+gdi::UniqueFont CreateDialogTextFont() noexcept {
+  return gdi::UniqueFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                       CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
+}
+
+std::wstring LoadResourceString(UINT id) {
+  // With a buffer size of 0 the string table hands out a read-only pointer to the resource
+  // itself, which is not NUL-terminated; the answer is its length.
+  const wchar_t* text = nullptr;
+  const int length =
+      ::LoadStringW(module::ResourceInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return std::wstring();
+  return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+void DrawDialogMessage(HDC dc, const RECT& client, int left, const std::wstring& text,
+                       HFONT font) noexcept {
+  const gdi::SelectionScope selected(dc, font);
+  ::SetBkMode(dc, TRANSPARENT);
+  RECT band{left, client.bottom / 2 - 30, client.right / 2, client.bottom / 2};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &band,
+              DT_END_ELLIPSIS | DT_WORDBREAK | DT_VCENTER);
+}
+
+}  // namespace ui
