@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""End-to-end test of the download exports in a real NSIS installer (DownloadRetry.nsi) under wine.
+
+Run 1: the payload server is up; the installer downloads at the first attempt. Run 2: the server
+is down; the first attempt fails, the installer shows the connection-error dialog, the server is
+brought up and "Try Again" is clicked from another process; the second attempt succeeds. Both runs
+must leave the payload byte for byte at the target. Screenshots of the download dialog (run 1) and
+of the error dialog (run 2) are kept in --artifacts.
+
+Run by CTest inside tests/harness/run-tests.sh (which provides WINEPREFIX and DISPLAY).
+"""
+import argparse
+import http.server
+import os
+import socket
+import subprocess
+import sys
+import threading
+import time
+
+CAPTION = "Velmar Installation"
+PROGRESS_BAR = 138
+TRY_AGAIN = 1002
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class PayloadServer:
+    """Serves one payload at /payload.bin on a fixed port, at a given rate; can be started again."""
+
+    def __init__(self, port, payload):
+        self.port = port
+        self.payload = payload
+        self.httpd = None
+        self.thread = None
+
+    def start(self, rate):
+        payload = self.payload
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                if self.path != "/payload.bin":
+                    self.send_error(404)
+                    return
+                self.send_response(200)
+                self.send_header("Content-Length", str(len(payload)))
+                self.end_headers()
+                started = time.monotonic()
+                for offset in range(0, len(payload), 64 * 1024):
+                    self.wfile.write(payload[offset:offset + 64 * 1024])
+                    if rate:
+                        ahead = (offset + 64 * 1024) / rate - (time.monotonic() - started)
+                        if ahead > 0:
+                            time.sleep(ahead)
+
+        http.server.ThreadingHTTPServer.allow_reuse_address = True
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", self.port), Handler)
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+
+    def stop(self):
+        if self.httpd:
+            self.httpd.shutdown()
+            self.httpd.server_close()
+            self.httpd = None
+
+
+def dialog_tool(tool, control, action, timeout_ms=30000):
+    """Runs the Windows helper; answers the dialog's screen rectangle or None."""
+    done = subprocess.run(["wine", tool, CAPTION, str(control), action, str(timeout_ms)],
+                          capture_output=True, text=True, stdin=subprocess.DEVNULL,
+                          timeout=timeout_ms / 1000 + 30)
+    if done.returncode != 0:
+        return None
+    fields = done.stdout.split()
+    return tuple(int(v) for v in fields[:4]) if len(fields) >= 4 else None
+
+
+def screenshot(rect, path):
+    left, top, right, bottom = rect
+    xwd = subprocess.run(["xwd", "-root", "-silent", "-display", os.environ["DISPLAY"]],
+                         check=True, capture_output=True).stdout
+    subprocess.run(["convert", "xwd:-", "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                    "+repage", path], input=xwd, check=True)
+
+
+def read_report(path):
+    if not os.path.exists(path):
+        return {}
+    text = open(path, "rb").read().decode("utf-8", errors="replace")
+    return dict(line.split("=", 1) if "=" in line else (line, "") for line in text.splitlines()
+                if line)
+
+
+def wait_for(predicate, seconds, process):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        if predicate():
+            return True
+        if process.poll() is not None:
+            return predicate()
+        time.sleep(0.1)
+    return False
+
+
+def start_installer(installer, port, target, report):
+    for path in (target, report):
+        if os.path.exists(path):
+            os.remove(path)
+    env = dict(os.environ, MSK_E2E_URL=f"http://127.0.0.1:{port}/payload.bin",
+               MSK_E2E_TARGET=windows_path(target), MSK_E2E_REPORT=windows_path(report))
+    return subprocess.Popen(["wine", installer], env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def finish(process, problems, what):
+    try:
+        code = process.wait(timeout=90)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        problems.append(f"{what}: the installer did not end")
+        return
+    if code != 0:
+        problems.append(f"{what}: installer exit code {code}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--makensis", required=True)
+    parser.add_argument("--script", required=True)
+    parser.add_argument("--nsis-dir", required=True)
+    parser.add_argument("--dll", required=True)
+    parser.add_argument("--dialog-tool", required=True)
+    parser.add_argument("--target", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY") or not os.environ.get("WINEPREFIX"):
+        fail("run through tests/harness/run-tests.sh (DISPLAY and WINEPREFIX are needed)")
+    os.makedirs(args.work, exist_ok=True)
+    os.makedirs(args.artifacts, exist_ok=True)
+
+    installer = os.path.join(args.work, "DownloadRetry.exe")
+    subprocess.run([args.makensis, "-V2", "-INPUTCHARSET", "UTF8", f"-DMSK_TARGET={args.target}",
+                    f"-DMSK_DLL_SOURCE={args.dll}", f"-DMSK_OUT={installer}",
+                    f"-DMSK_NSIS_DIR={args.nsis_dir}", args.script], check=True)
+
+    payload = os.urandom(3 * 1000 * 1000)
+    server = PayloadServer(free_port(), payload)
+    problems = []
+
+    # Run 1: the server is up; about two seconds of body give time for the screenshot.
+    target = os.path.join(args.work, "first.bin")
+    report = os.path.join(args.work, "first.txt")
+    server.start(rate=1500 * 1000)
+    process = start_installer(installer, server.port, target, report)
+    rect = dialog_tool(args.dialog_tool, PROGRESS_BAR, "wait")
+    if rect is None:
+        problems.append("run 1: no download dialog appeared")
+    else:
+        time.sleep(0.8)
+        screenshot(rect, os.path.join(args.artifacts, "e2e-download-dialog.png"))
+    finish(process, problems, "run 1")
+    server.stop()
+    first = read_report(report)
+    print("run 1 report:", first)
+    if first.get("attempt1") != "1" or "done" not in first or "attempt2" in first:
+        problems.append("run 1: not a download at the first attempt")
+    if not os.path.exists(target) or open(target, "rb").read() != payload:
+        problems.append("run 1: the payload did not arrive intact")
+
+    # Run 2: the server is down; bring it up while the error dialog waits, then "Try Again".
+    target = os.path.join(args.work, "second.bin")
+    report = os.path.join(args.work, "second.txt")
+    process = start_installer(installer, server.port, target, report)
+    if not wait_for(lambda: read_report(report).get("attempt1") == "0", 60, process):
+        problems.append("run 2: the first attempt did not fail")
+    rect = dialog_tool(args.dialog_tool, TRY_AGAIN, "wait")
+    if rect is None:
+        problems.append("run 2: no connection-error dialog appeared")
+    else:
+        time.sleep(0.5)
+        screenshot(rect, os.path.join(args.artifacts, "e2e-error-dialog.png"))
+        server.start(rate=0)
+        if dialog_tool(args.dialog_tool, TRY_AGAIN, "click") is None:
+            problems.append("run 2: could not click Try Again")
+    finish(process, problems, "run 2")
+    server.stop()
+    second = read_report(report)
+    print("run 2 report:", second)
+    if (second.get("attempt1") != "0" or second.get("error_window1") != "1"
+            or second.get("attempt2") != "1" or "done" not in second):
+        problems.append("run 2: not failure, Try Again, then success")
+    if os.path.exists(target) and open(target, "rb").read() == payload:
+        pass
+    else:
+        problems.append("run 2: the payload did not arrive intact")
+
+    for problem in problems:
+        print("FAIL:", problem)
+    print("screenshots:", os.path.join(args.artifacts, "e2e-download-dialog.png"),
+          os.path.join(args.artifacts, "e2e-error-dialog.png"))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
