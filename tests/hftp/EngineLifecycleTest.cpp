@@ -58,18 +58,23 @@ TEST_F(EngineLifecycle, TeardownLeavesNoThreadAndStartsNoneWhenNothingRan) {
 }
 
 TEST_F(EngineLifecycle, EachDownloadGetsAFreshManagerAndWorker) {
-  const std::size_t baseline = Baseline();
-  for (int round = 0; round < 2; ++round) {
+  // The first round only counts what the platform keeps after its first network use (wine keeps
+  // a thread of its own); the engine's threads must come and go with every later download.
+  std::size_t baseline = 0;
+  for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
     auto observer = std::make_shared<WaitingObserver>();
     auto service = CreateServiceFactory()->CreatePooledService(WideUrl("/bytes?size=200000"),
                                                                observer, nullptr, L"", L"", 0, "");
     EXPECT_NE(ServicesManager::Existing(), nullptr);
-    EXPECT_EQ(ThreadsOfThisProcess(), baseline + kEngineThreads);
+    if (round > 0) {
+      EXPECT_EQ(ThreadsOfThisProcess(), baseline + kEngineThreads);
+    }
     ASSERT_TRUE(observer->WaitForFinal());
     service.reset();
     TearDownEngine();
     EXPECT_EQ(ServicesManager::Existing(), nullptr);
+    if (round == 0) baseline = Baseline();
     EXPECT_EQ(WaitForThreadCount(baseline), baseline);
     EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
     EXPECT_EQ(observer->Body(), PatternBytes(0, 200000));

@@ -4,8 +4,9 @@
 #include <thread>
 
 #if defined(_WIN32)
-#include <tlhelp32.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 #else
 #include <filesystem>
 #endif
