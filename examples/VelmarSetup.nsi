@@ -21,7 +21,10 @@ Unicode true
 !endif
 
 !include "FileFunc.nsh"
+!include "StrFunc.nsh"
 !include "MarlowSetupKit.nsh"
+
+${StrStr}
 
 Name "Velmar"
 OutFile "${OUTFILE}"
@@ -60,12 +63,29 @@ Function .onGUIEnd
   ${MSK_Unload}
 FunctionEnd
 
+; $R1 = the value of /URL= on the command line, or DEFAULT_URL. (GetOptions cannot be used: it
+; splits the command line at every "/", and a URL is full of them.)
+Function ReadUrlOption
+  ${GetParameters} $R0
+  ${StrStr} $R1 $R0 "/URL="
+  StrCmp $R1 "" 0 +3
+    StrCpy $R1 "${DEFAULT_URL}"
+    Return
+  StrCpy $R1 $R1 "" 5
+  StrCpy $R2 0
+  find_end:
+    StrCpy $R3 $R1 1 $R2
+    StrCmp $R3 "" found_end
+    StrCmp $R3 " " found_end
+    IntOp $R2 $R2 + 1
+    Goto find_end
+  found_end:
+  StrCpy $R1 $R1 $R2
+FunctionEnd
+
 Section "Velmar"
   SetOutPath "$INSTDIR"
-  ${GetParameters} $R0
-  ${GetOptions} $R0 "/URL=" $R1
-  StrCmp $R1 "" 0 +2
-    StrCpy $R1 "${DEFAULT_URL}"
+  Call ReadUrlOption
 
   StrCpy $R2 0  ; attempts
   download:
