@@ -15,7 +15,8 @@
 // the shared worker included. Off the shared worker, adding and removing hold the manager's mutex
 // while the pool does the work on the shared worker. On the shared worker they call the pool
 // directly and never take the mutex: another thread may hold it while it waits for that very
-// worker, so waiting for it there would deadlock. Nothing that runs on the shared worker takes it.
+// worker, so waiting for it there would deadlock. (The one exception, a manager that lost the race
+// in Instance and is destroyed on the worker, was never published; see the destructor.)
 // DestroyInstance must not run while a pooled service still exists.
 
 #include <atomic>
