@@ -3,7 +3,8 @@
 # printed and exits with its exit status.
 #   tests/guest/run.sh [options] -- COMMAND [ARGS...]
 #     --share PATH      share a host folder read-write, at the same path inside the guest
-#     --share-ro PATH   the same, read-only; wine can run programs only from read-only ones
+#     --share-ro PATH   the same, read-only
+#   The guest caches shared folders: change nothing in them from the host during a run.
 #     --env NAME=VALUE  set a variable for the command
 #     --cwd PATH        where the command starts (default: the current folder if it is shared, else /)
 #     --timeout SECONDS power the guest off after this long, whatever it is doing (default 900)

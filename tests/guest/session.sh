@@ -27,14 +27,12 @@ modprobe dummy numdummies=0 &&
   say "no dummy network interface"
 hostname msk-guest
 
-# Read-only folders are cached (cache=loose): wine cannot run a program from an uncached 9p mount
-# (every one faults at its first instruction), and the host does not change them during a run.
-# Read-write ones are not cached, so the host sees what the guest writes at once.
+# The folders are cached (cache=loose): wine cannot run a program from an uncached 9p mount (every
+# one faults at its first instruction). So the host must not change them while the guest runs, and
+# what the guest writes there reaches the host once the command has ended (sync below).
 while read -r tag path mode; do
   mkdir -p "$path" 2>/dev/null
-  options="trans=virtio,version=9p2000.L,msize=524288,rw"
-  [ "$mode" = ro ] && options="trans=virtio,version=9p2000.L,msize=524288,ro,cache=loose"
-  if ! mount -t 9p -o "$options" "$tag" "$path"; then
+  if ! mount -t 9p -o "trans=virtio,version=9p2000.L,msize=524288,cache=loose,$mode" "$tag" "$path"; then
     say "cannot mount the host folder $path"
     echo 125 >"$ctl/status"
     exit 0

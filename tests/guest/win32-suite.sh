@@ -1,0 +1,71 @@
+#!/bin/bash
+# Runs inside the test guest (tests/guest/run.sh): every entry of RESULTS/plan under wine32, with
+# an X display and the loopback HTTP test server up, as tests/harness/run-tests.sh does for wine64.
+#   tests/guest/win32-suite.sh RESULTS
+# Plan lines (paths are the same inside the guest as on the host):
+#   gtest NAME EXE FILTER          a GoogleTest program, run once with --gtest_filter=FILTER
+#   installer NAME EXE [ARGS...]   an NSIS installer test: passes when it exits 0 and the last line
+#                                  of its log (MSK_TEST_LOG) is PASS
+# For each entry it leaves RESULTS/NAME.log (what the program printed), RESULTS/NAME.status ("exit
+# seconds") and, for GoogleTest programs, RESULTS/NAME.xml; tests/guest/summarize.py reads them.
+set -euo pipefail
+results=$(cd "${1:?results folder}" && pwd)
+src=$(cd "$(dirname "$0")/../.." && pwd)
+per_test_limit=${MSK_GUEST_TEST_TIMEOUT:-420}
+
+# The 32-bit template prefix made with the image; the disk is a throw-away snapshot, so it is used
+# in place and every run starts from the same state.
+export WINEARCH=win32 WINEPREFIX=/opt/msk/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export MSK_WINE_RUN=1
+server_dir=/tmp/msk-test-server
+xvfb_pid=
+cleanup() {
+  python3 "$src/tests/server/msk_test_server.py" stop --state-dir "$server_dir" >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+
+t0=$(now)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>/tmp/msk-display 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 200); do [ -s /tmp/msk-display ] && break; sleep 0.05; done
+[ -s /tmp/msk-display ] || { echo "win32-suite: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat /tmp/msk-display)"
+# A persistent wineserver, and wine's own background processes started now, detached from any
+# test's output (started by the first test, they would hold its log open).
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+python3 "$src/tests/server/msk_test_server.py" start --state-dir "$server_dir"
+export MSK_TEST_SERVER_FILE="Z:$server_dir/server.info"
+echo "win32-suite: wine, display and test server up in $(elapsed "$t0") s"
+
+while read -r kind name exe args; do
+  case $kind in gtest | installer) ;; *) continue ;; esac
+  work=/tmp/msk-work/$name
+  mkdir -p "$work"
+  started=$(now)
+  set +e
+  if [ "$kind" = gtest ]; then
+    rm -f "$results/$name.xml"
+    (cd "$work" && timeout -k 10 "$per_test_limit" \
+      wine "$exe" "--gtest_filter=$args" "--gtest_output=xml:Z:$results/$name.xml") \
+      >"$results/$name.log" 2>&1 </dev/null
+  else
+    rm -f "$results/$name.testlog"
+    # shellcheck disable=SC2086 # the installer's own arguments, split as written in the plan
+    # NSIS opens files only by paths with backslashes.
+    test_log="Z:$results/$name.testlog"
+    (cd "$work" && MSK_TEST_LOG="${test_log//\//\\}" timeout -k 10 "$per_test_limit" \
+      wine "$exe" $args) >"$results/$name.log" 2>&1 </dev/null
+  fi
+  status=$?
+  set -e
+  seconds=$(elapsed "$started")
+  echo "$status $seconds" >"$results/$name.status"
+  printf 'win32-suite: %-28s exit %-4s %6s s\n' "$name" "$status" "$seconds"
+done <"$results/plan"
+echo "win32-suite: all ran in $(elapsed "$t0") s"
