@@ -37,10 +37,11 @@ export DISPLAY=":$(cat "$run_dir/display")"
 
 wineboot -i >/dev/null 2>&1
 # Window frames drawn by wine itself (there is no window manager), so screenshots look like
-# Windows; and no debugger on a crash: a crashing test fails at once instead of hanging.
+# Windows; and a crash prints its backtrace and ends the process instead of waiting for someone
+# to answer the crash dialog, so a crashing test fails at once.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 0 /f >/dev/null 2>&1
-wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wineserver -w
 wineserver -p
 # Start wine's own background processes (services, explorer) now, detached from any output pipe:
