@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Download benchmark under wine64: one amd64 installer fetches a 256 MiB payload from a loopback
+# server with HTTPDownload, with URLDownloadToFileW and with curl.exe built from the same libcurl,
+# and the figures are printed (MB/s, ratios to HTTPDownload, HTTPDownload's last-byte-to-return).
+#   bench/download/run.sh [win64-build-dir]      # default build/win64; configured if needed
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build/win64}
+[ -f "$build/CMakeCache.txt" ] || cmake --preset win64 -S "$root" -B "$build" >/dev/null
+cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit >/dev/null
+curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
+
+work=$(mktemp -d /tmp/msk-download-bench.XXXXXX)
+xvfb_pid=
+cleanup() {
+  WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+makensis -V2 -INPUTCHARSET UTF8 "-DMSK_DLL_SOURCE=$build/bin/MarlowSetupKit.dll" \
+  "-DMSK_OUT=$work/DownloadBench.exe" "-DMSK_NSIS_DIR=$root/nsis" "$root/bench/download/DownloadBench.nsi"
+
+# A private prefix and display, as tests/harness/run-tests.sh makes them.
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(cat "$work/display")"
+wineboot -i >/dev/null 2>&1
+# Without a window manager, wine waits two seconds for one each time a managed window is hidden;
+# unmanaged windows close at once, so the latency below is the library's, not that wait.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wineserver -w
+
+mkdir -p "$work/out"
+python3 "$root/bench/download/download_bench.py" --installer "$work/DownloadBench.exe" \
+  --curl "$curl_exe" --work "$work/out"
