@@ -36,10 +36,12 @@ for _ in $(seq 100); do [ -s "$run_dir/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$run_dir/display")"
 
 wineboot -i >/dev/null 2>&1
-# Window frames drawn by wine itself (there is no window manager), so screenshots look like
-# Windows; and a crash prints its backtrace and ends the process instead of waiting for someone
-# to answer the crash dialog, so a crashing test fails at once.
+# There is no window manager: wine draws the window frames itself, so screenshots look like
+# Windows, and does not hand windows to a manager, so hiding one does not wait 2 s for an answer
+# that never comes (that wait was most of the GUI tests' time). A crash prints its backtrace and
+# ends the process instead of waiting for someone to answer the crash dialog.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wineserver -w
