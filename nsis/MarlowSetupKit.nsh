@@ -8,8 +8,8 @@
 ;   ...
 ;   ${MSK_HTTPDownload} "http://example.test/payload.bin" "$TEMP\payload.bin" $0  ; $0 = 1 or 0
 ;
-; Every macro passes its arguments through the stack, so any text (quotes included) is safe and no
-; register is changed except the ones you name for results. Works in x86-unicode and amd64-unicode
+; Every macro passes its arguments through the stack, so a text may hold " and ' (not the backtick,
+; which the macros quote with) and no register is changed except the ones you name for results. Works in x86-unicode and amd64-unicode
 ; installers and uninstallers. The DLL must keep its file name: the skinned progress bar finds its
 ; bitmaps by looking the library up as "MarlowSetupKit.dll".
 
@@ -34,8 +34,8 @@
 
 ; Downloads URL into PATH behind the progress dialog. RESULT: 1 when the file is there, else 0.
 !macro MSK_HTTPDownload URL PATH RESULT
-  Push "${PATH}"
-  Push "${URL}"
+  Push `${PATH}`
+  Push `${URL}`
   System::Call '${MSK_DLL}::HTTPDownload(w s, w s) i .s ?c'
   Pop ${RESULT}
 !macroend
@@ -59,7 +59,7 @@
 ; Folder queries. CONSOLE_USER: "Yes" (exactly) asks for the console session's user, anything
 ; else for the installer's own user.
 !macro _MSK_Query1 EXPORT CONSOLE_USER OUT
-  Push "${CONSOLE_USER}"
+  Push `${CONSOLE_USER}`
   System::Call '${MSK_DLL}::${EXPORT}(w s, w .s) ?c'
   Pop ${OUT}
 !macroend
@@ -71,8 +71,8 @@
 
 ; Expands %VARIABLE% references in TEXT for the chosen user.
 !macro MSK_Expand CONSOLE_USER TEXT OUT
-  Push "${TEXT}"
-  Push "${CONSOLE_USER}"
+  Push `${TEXT}`
+  Push `${CONSOLE_USER}`
   System::Call '${MSK_DLL}::Expand(w s, w s, w .s) ?c'
   Pop ${OUT}
 !macroend
@@ -80,8 +80,8 @@
 
 ; One string of FILE's version resource, e.g. KEY "ProductVersion" or "CompanyName".
 !macro MSK_GetInfo FILE KEY OUT
-  Push "${KEY}"
-  Push "${FILE}"
+  Push `${KEY}`
+  Push `${FILE}`
   System::Call '${MSK_DLL}::GetInfo(w s, w s, w .s) ?c'
   Pop ${OUT}
 !macroend
@@ -90,16 +90,16 @@
 ; Skins the instfiles page: WINDOW is $HWNDPARENT, PROGRESS and STATUS the inner dialog's
 ; progress bar (1004) and status text (1006). RESULT: 1 when the window was skinned.
 !macro MSK_CaptureInstallDialog WINDOW PROGRESS STATUS RESULT
-  Push "${STATUS}"
-  Push "${PROGRESS}"
-  Push "${WINDOW}"
+  Push `${STATUS}`
+  Push `${PROGRESS}`
+  Push `${WINDOW}`
   System::Call '${MSK_DLL}::CaptureInstallDialog(p s, p s, p s) i .s ?c'
   Pop ${RESULT}
 !macroend
 !define MSK_CaptureInstallDialog "!insertmacro MSK_CaptureInstallDialog"
 
 !macro MSK_CaptureUninstallDialog WINDOW RESULT
-  Push "${WINDOW}"
+  Push `${WINDOW}`
   System::Call '${MSK_DLL}::CaptureUninstallDialog(p s) i .s ?c'
   Pop ${RESULT}
 !macroend
@@ -107,7 +107,7 @@
 
 ; Gives the buttons of WINDOW backgrounds cut from the skin; one window at a time until MSK_Unload.
 !macro MSK_CaptureDialog WINDOW RESULT
-  Push "${WINDOW}"
+  Push `${WINDOW}`
   System::Call '${MSK_DLL}::CaptureDialog(p s) i .s ?c'
   Pop ${RESULT}
 !macroend
