@@ -52,8 +52,12 @@ while IFS= read -r exe; do
     echo "gtest $name $exe *"
   fi
 done < <(find "$build" -name '*.exe' -not -path '*/CMakeFiles/*' -not -path "$results/*" | sort) >"$results/plan"
+# An installer's arguments are in NAME.args beside it (cmake/MskInstallerTests.cmake).
 for installer in "$build"/installer-tests/*.exe; do
-  [ -f "$installer" ] && echo "installer $(basename "$installer" .exe) $installer /S"
+  [ -f "$installer" ] || continue
+  arguments=/S
+  [ -f "${installer%.exe}.args" ] && arguments=$(cat "${installer%.exe}.args")
+  echo "installer $(basename "$installer" .exe) $installer $arguments"
 done >>"$results/plan"
 grep -qE '^(gtest|installer) ' "$results/plan" || { echo "run-win32-tests: no test programs in $build" >&2; exit 2; }
 

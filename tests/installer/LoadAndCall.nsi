@@ -5,7 +5,7 @@ Name "MarlowSetupKit load and call"
 
 Section
   InitPluginsDir
-  File "/oname=$PLUGINSDIR\MarlowSetupKit.dll" "${MSK_DLL}"
+  File "/oname=$PLUGINSDIR\MarlowSetupKit.dll" "${MSK_DLL_SOURCE}"
 
   ; It loads into the installer's process: everything it imports resolves there.
   System::Call 'kernel32::LoadLibraryW(w "$PLUGINSDIR\MarlowSetupKit.dll") p.r0'

@@ -4,16 +4,20 @@
 ; the environment variable MSK_TEST_LOG: it has passed only when it exits 0 and the log's last line
 ; is PASS, so a test that stops early never passes.
 ;
-; makensis defines MSK_TARGET (x86-unicode or amd64-unicode), MSK_DLL (the DLL to ship) and
-; MSK_OUT (the installer to write).
+; makensis defines MSK_TARGET (x86-unicode or amd64-unicode), MSK_DLL_SOURCE (the DLL to ship),
+; MSK_NSIS_DIR (the folder of MarlowSetupKit.nsh, which tests include to call the DLL as users do)
+; and MSK_OUT (the installer to write); MSK_TEST_SHOWS_PAGES when the installer runs with its pages.
 !include LogicLib.nsh
 
-!ifndef MSK_TARGET | MSK_DLL | MSK_OUT
-  !error "MSK_TARGET, MSK_DLL and MSK_OUT come from msk_add_installer_test (cmake/MskInstallerTests.cmake)"
+!ifndef MSK_TARGET | MSK_DLL_SOURCE | MSK_NSIS_DIR | MSK_OUT
+  !error "MSK_TARGET, MSK_DLL_SOURCE, MSK_NSIS_DIR and MSK_OUT come from msk_add_installer_test (cmake/MskInstallerTests.cmake)"
 !endif
+!addincludedir "${MSK_NSIS_DIR}"
 Target ${MSK_TARGET}
 OutFile "${MSK_OUT}"
-SilentInstall silent
+!ifndef MSK_TEST_SHOWS_PAGES
+  SilentInstall silent
+!endif
 RequestExecutionLevel user
 
 Var MskLogPath
@@ -24,13 +28,13 @@ Var MskLogFile
   ${If} $MskLogPath != ""
     FileOpen $MskLogFile $MskLogPath a
     FileSeek $MskLogFile 0 END
-    FileWrite $MskLogFile "${text}$\r$\n"
+    FileWrite $MskLogFile `${text}$\r$\n`
     FileClose $MskLogFile
   ${EndIf}
 !macroend
 
 !macro MskFail message
-  !insertmacro MskLogLine "FAIL: ${message}"
+  !insertmacro MskLogLine `FAIL: ${message}`
   SetErrorLevel 1
   Quit
 !macroend
@@ -39,7 +43,7 @@ Var MskLogFile
 ; ${MskCheck} VALUE OPERATOR EXPECTED "what is checked" -- OPERATOR as in LogicLib (== != = <> S== ...)
 !macro MskCheck value op expected message
   ${IfNot} `${value}` ${op} `${expected}`
-    ${MskFail} "${message}: got '${value}', expected ${op} '${expected}'"
+    ${MskFail} `${message}: got '${value}', expected ${op} '${expected}'`
   ${EndIf}
 !macroend
 !define MskCheck "!insertmacro MskCheck"
@@ -50,3 +54,56 @@ Var MskLogFile
   SetErrorLevel 0
 !macroend
 !define MskPass "!insertmacro MskPass"
+
+; ${MskTestServerInfo} KEY $OUT -- a value of the loopback test server's file (HTTP_SERVER tests),
+; named by MSK_TEST_SERVER_FILE: "address" (127.0.0.1:PORT) or "closed_port" (a port where nothing
+; listens). Fails the test when there is none.
+!macro MskTestServerInfo key out
+  Push $0
+  Push $1
+  Push $2
+  ReadEnvStr $0 MSK_TEST_SERVER_FILE
+  ${MskCheck} $0 != "" "MSK_TEST_SERVER_FILE is set"
+  ; NSIS opens files only by paths with backslashes.
+  StrCpy $1 ""
+  ${Do}
+    StrCpy $2 $0 1
+    ${IfThen} $2 == "/" ${|} StrCpy $2 "\" ${|}
+    StrCpy $1 "$1$2"
+    StrCpy $0 $0 "" 1
+  ${LoopUntil} $0 == ""
+  ClearErrors
+  FileOpen $0 $1 r
+  ${MskCheck} $0 != "" "opening the test server's file $1"
+  StrCpy $1 ""
+  ${Do}
+    FileRead $0 $2
+    ${IfThen} ${Errors} ${|} ${ExitDo} ${|}
+    StrLen $1 "${key}="
+    StrCpy $1 $2 $1
+    ${If} $1 == "${key}="
+      StrLen $1 "${key}="
+      StrCpy $1 $2 "" $1
+      ${Break}
+    ${EndIf}
+    StrCpy $1 ""
+  ${Loop}
+  FileClose $0
+  ; The line ends with its line break.
+  ${Do}
+    StrCpy $2 $1 1 -1
+    ${If} $2 != "$\r"
+    ${AndIf} $2 != "$\n"
+      ${Break}
+    ${EndIf}
+    StrCpy $1 $1 -1
+  ${Loop}
+  ${MskCheck} $1 != "" "a ${key}= line in the test server's file"
+  ; Restore $0-$2 and leave the value in ${out}, which may be one of them.
+  Pop $2
+  Exch $1
+  Exch
+  Pop $0
+  Pop ${out}
+!macroend
+!define MskTestServerInfo "!insertmacro MskTestServerInfo"

@@ -1,6 +1,8 @@
 // A user at another process's dialog, for the end-to-end tests: waits until a visible dialog with
-// the given caption and control exists, prints its screen rectangle, and optionally clicks the
-// control (a button) the way a mouse click does.
+// the given caption and control exists, prints its screen rectangle, and then
+//   wait   does nothing more;
+//   click  waits until the control (a button) is enabled and clicks it as a mouse click does;
+//   close  closes the dialog as its title bar's close button does.
 //
 //   msk_dialog_button.exe "Velmar Installation" 1002 click 30000
 //   -> "412 311 967 714" on stdout, exit 0; exit 1 when no such dialog showed up in time.
@@ -15,6 +17,7 @@ namespace {
 struct Search {
   const wchar_t* caption;
   int controlId;
+  bool mustBeEnabled;
   HWND found;
 };
 
@@ -25,7 +28,9 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   ::GetClassNameW(window, className, 16);
   ::GetWindowTextW(window, caption, 256);
   if (std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, search.caption) == 0 &&
-      ::IsWindowVisible(window) && ::GetDlgItem(window, search.controlId) != nullptr) {
+      ::IsWindowVisible(window)) {
+    const HWND control = ::GetDlgItem(window, search.controlId);
+    if (control == nullptr || (search.mustBeEnabled && !::IsWindowEnabled(control))) return TRUE;
     search.found = window;
     return FALSE;
   }
@@ -36,11 +41,13 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: msk_dialog_button CAPTION CONTROL-ID wait|click [TIMEOUT-MS]\n");
+    std::fprintf(stderr,
+                 "usage: msk_dialog_button CAPTION CONTROL-ID wait|click|close [TIMEOUT-MS]\n");
     return 2;
   }
-  Search search{argv[1], std::stoi(argv[2]), nullptr};
   const bool click = std::wcscmp(argv[3], L"click") == 0;
+  const bool close = std::wcscmp(argv[3], L"close") == 0;
+  Search search{argv[1], std::stoi(argv[2]), click, nullptr};
   const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::stoul(argv[4])) : 30000;
   const ULONGLONG deadline = ::GetTickCount64() + timeout;
   while (search.found == nullptr && ::GetTickCount64() < deadline) {
@@ -53,5 +60,6 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
   std::fflush(stdout);
   if (click) ::SendMessageW(::GetDlgItem(search.found, search.controlId), BM_CLICK, 0, 0);
+  if (close) ::PostMessageW(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
   return 0;
 }
