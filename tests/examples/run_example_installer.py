@@ -7,17 +7,29 @@
 2. The same installer pointed at a port where nothing listens: it exits 2 (silent installers do
    not ask "Try Again") and leaves no payload file behind.
 3. The uninstaller it wrote removes what was installed.
+4. With its pages, as a user runs it: Install is clicked, the download fails, the connection-error
+   dialog shows; the server comes up and "Try Again" is clicked; the second attempt downloads the
+   payload and the finished page's Close ends the installer with exit code 0. Screenshots of the
+   error dialog, the download dialog and the skinned finished page are kept in --artifacts.
 """
 import argparse
 import hashlib
 import os
 import random
 import shutil
-import socket
 import subprocess
 import sys
-import threading
-import http.server
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wine_desktop import (DialogTool, PayloadServer, free_port, read_report, screenshot,  # noqa: E402
+                          windows_path)
+
+SETUP = "Velmar Setup"  # the installer's window; NSIS adds the page's name to its caption
+OUR_DIALOGS = "Velmar Installation"  # the download and connection-error dialogs
+NEXT_BUTTON = 1  # "Install" on the folder page, "Close" on the finished one
+PROGRESS_BAR = 138
+TRY_AGAIN = 1002
 
 failures = []
 
@@ -28,77 +40,22 @@ def check(condition, message):
         failures.append(message)
 
 
-def serve(path):
-    name = "/" + os.path.basename(path)
-
-    class Handler(http.server.BaseHTTPRequestHandler):
-        def log_message(self, *args):
-            pass
-
-        def do_GET(self):
-            if self.path != name:
-                self.send_error(404)
-                return
-            data = open(path, "rb").read()
-            self.send_response(200)
-            self.send_header("Content-Length", str(len(data)))
-            self.end_headers()
-            self.wfile.write(data)
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server, "http://127.0.0.1:%d%s" % (server.server_address[1], name)
-
-
-def closed_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
 def run(emulator, exe, *args):
     result = subprocess.run([emulator, exe, *args], timeout=150)
     return result.returncode
 
 
-def read_report(path):
-    report = {}
-    with open(path, encoding="utf-8", errors="replace") as f:
-        for line in f:
-            key, _, value = line.strip().partition("=")
-            report[key] = value
-    return report
+def sha256_of(path):
+    return hashlib.sha256(open(path, "rb").read()).hexdigest() if os.path.exists(path) else None
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--emulator", required=True)
-    parser.add_argument("--installer", required=True)
-    parser.add_argument("--payload-program", required=True)
-    parser.add_argument("--work-dir", required=True)
-    args = parser.parse_args()
-
-    shutil.rmtree(args.work_dir, ignore_errors=True)
-    os.makedirs(args.work_dir)
-    payload = os.path.join(args.work_dir, "velmar-payload.exe")
-    shutil.copyfile(args.payload_program, payload)
-    with open(payload, "ab") as f:
-        f.write(random.Random(7).randbytes(3 * 1024 * 1024 + 17))
-    expected = hashlib.sha256(open(payload, "rb").read()).hexdigest()
-    server, url = serve(payload)
-
-    install_dir = os.path.join(args.work_dir, "install")
-    status = run(args.emulator, args.installer, "/S", "/URL=" + url, "/D=" + windows_path(install_dir))
-    check(status == 0, "installer exits 0 after a good download (got %d)" % status)
-    downloaded = os.path.join(install_dir, "velmar-payload.exe")
-    got = hashlib.sha256(open(downloaded, "rb").read()).hexdigest() if os.path.exists(downloaded) else None
-    check(got == expected, "downloaded payload is byte-identical")
-    report_path = os.path.join(install_dir, "install-report.txt")
-    report = read_report(report_path) if os.path.exists(report_path) else {}
+def check_installed(install_dir, expected, attempts):
+    """The payload arrived intact and the report holds what the installer found out."""
+    check(sha256_of(os.path.join(install_dir, "velmar-payload.exe")) == expected,
+          "downloaded payload is byte-identical")
+    report = read_report(os.path.join(install_dir, "install-report.txt"))
+    check(report.get("attempts") == str(attempts),
+          "downloaded at attempt %d: %r" % (attempts, report.get("attempts")))
     check(report.get("version") == "1.2.3", "GetInfo read ProductVersion 1.2.3: %r" % report.get("version"))
     check(report.get("company") == "Velmar Example Co.", "GetInfo read CompanyName")
     check(report.get("sid", "").startswith("S-1-5-"), "GetSid gave a SID: %r" % report.get("sid"))
@@ -106,6 +63,18 @@ def main():
     check(report.get("expanded", "").endswith("\\Velmar") and "%" not in report.get("expanded", ""),
           "Expand expanded %USERPROFILE%")
 
+
+def run_silently(args, server, expected):
+    """Runs 1-3: a good download, the uninstaller, an unreachable server."""
+    install_dir = os.path.join(args.work_dir, "install")
+    server.start()
+    status = run(args.emulator, args.installer, "/S", "/URL=" + server.url,
+                 "/D=" + windows_path(install_dir))
+    server.stop()
+    check(status == 0, "installer exits 0 after a good download (got %d)" % status)
+    check_installed(install_dir, expected, attempts=1)
+
+    downloaded = os.path.join(install_dir, "velmar-payload.exe")
     uninstaller = os.path.join(install_dir, "uninstall.exe")
     check(os.path.exists(uninstaller), "the installer wrote its uninstaller")
     if os.path.exists(uninstaller):
@@ -114,14 +83,78 @@ def main():
         check(status == 0, "uninstaller exits 0 (got %d)" % status)
         check(not os.path.exists(downloaded), "uninstaller removed the payload")
 
-    server.shutdown()
     failed_dir = os.path.join(args.work_dir, "install-failed")
-    dead_url = "http://127.0.0.1:%d/velmar-payload.exe" % closed_port()
-    status = run(args.emulator, args.installer, "/S", "/URL=" + dead_url, "/D=" + windows_path(failed_dir))
+    status = run(args.emulator, args.installer, "/S", "/URL=" + server.url,
+                 "/D=" + windows_path(failed_dir))
     check(status == 2, "installer exits 2 when the server is unreachable (got %d)" % status)
     check(not os.path.exists(os.path.join(failed_dir, "velmar-payload.exe")),
           "a failed download leaves no payload file")
 
+
+def run_with_pages(args, server, expected):
+    """Run 4: as a user, with the retry path."""
+    dialog = DialogTool(args.emulator, args.dialog_tool)
+    install_dir = os.path.join(args.work_dir, "install-interactive")
+    process = subprocess.Popen([args.emulator, args.installer, "/URL=" + server.url,
+                                "/D=" + windows_path(install_dir)],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        check(dialog(SETUP + ": Installation Folder", NEXT_BUTTON, "click") is not None,
+              "the folder page showed and Install was clicked")
+        rect = dialog(OUR_DIALOGS, TRY_AGAIN, "wait")
+        check(rect is not None, "the connection-error dialog showed after the failed attempt")
+        if rect is not None:
+            time.sleep(0.5)
+            screenshot(rect, os.path.join(args.artifacts, "example-error-dialog.png"))
+        # About two seconds of body, for a look at the download dialog mid-way.
+        server.start(rate=1500 * 1000)
+        check(dialog(OUR_DIALOGS, TRY_AGAIN, "click") is not None, "Try Again was clicked")
+        rect = dialog(OUR_DIALOGS, PROGRESS_BAR, "wait")
+        check(rect is not None, "the download dialog showed for the second attempt")
+        if rect is not None:
+            time.sleep(0.8)
+            screenshot(rect, os.path.join(args.artifacts, "example-download-dialog.png"))
+        rect = dialog(SETUP + ": Completed", NEXT_BUTTON, "wait", timeout_ms=90000)
+        check(rect is not None, "the installer reached its finished page")
+        if rect is not None:
+            time.sleep(0.5)
+            screenshot(rect, os.path.join(args.artifacts, "example-finished-page.png"))
+            dialog(SETUP + ": Completed", NEXT_BUTTON, "click")
+        status = process.wait(timeout=60)
+        check(status == 0, "the installer with pages exits 0 after Try Again (got %d)" % status)
+    finally:
+        if process.poll() is None:
+            process.kill()
+        server.stop()
+    check_installed(install_dir, expected, attempts=2)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--emulator", required=True)
+    parser.add_argument("--installer", required=True)
+    parser.add_argument("--payload-program", required=True)
+    parser.add_argument("--dialog-tool", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("FAIL: run through tests/harness/run-tests.sh (DISPLAY is needed)")
+        return 1
+
+    shutil.rmtree(args.work_dir, ignore_errors=True)
+    os.makedirs(args.work_dir)
+    os.makedirs(args.artifacts, exist_ok=True)
+    payload = open(args.payload_program, "rb").read() + random.Random(7).randbytes(3 * 1024 * 1024 + 17)
+    expected = hashlib.sha256(payload).hexdigest()
+    # Down at first in each run that needs it to be: nothing listens on the port until start().
+    server = PayloadServer(free_port(), payload, name="velmar-payload.exe")
+
+    run_silently(args, server, expected)
+    run_with_pages(args, server, expected)
+    print("screenshots:", ", ".join(os.path.join(args.artifacts, "example-%s.png" % name)
+                                    for name in ("error-dialog", "download-dialog", "finished-page")))
     print("%d checks failed" % len(failures))
     return 1 if failures else 0
 

@@ -10,13 +10,14 @@ of the error dialog (run 2) are kept in --artifacts.
 Run by CTest inside tests/harness/run-tests.sh (which provides WINEPREFIX and DISPLAY).
 """
 import argparse
-import http.server
 import os
-import socket
 import subprocess
 import sys
-import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from wine_desktop import (DialogTool, PayloadServer, free_port, read_report, screenshot,  # noqa: E402
+                          wait_for, windows_path)
 
 CAPTION = "Velmar Installation"
 PROGRESS_BAR = 138
@@ -26,97 +27,6 @@ TRY_AGAIN = 1002
 def fail(message):
     print("FAIL:", message)
     sys.exit(1)
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-class PayloadServer:
-    """Serves one payload at /payload.bin on a fixed port, at a given rate; can be started again."""
-
-    def __init__(self, port, payload):
-        self.port = port
-        self.payload = payload
-        self.httpd = None
-        self.thread = None
-
-    def start(self, rate):
-        payload = self.payload
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def log_message(self, *args):
-                pass
-
-            def do_GET(self):
-                if self.path != "/payload.bin":
-                    self.send_error(404)
-                    return
-                self.send_response(200)
-                self.send_header("Content-Length", str(len(payload)))
-                self.end_headers()
-                started = time.monotonic()
-                for offset in range(0, len(payload), 64 * 1024):
-                    self.wfile.write(payload[offset:offset + 64 * 1024])
-                    if rate:
-                        ahead = (offset + 64 * 1024) / rate - (time.monotonic() - started)
-                        if ahead > 0:
-                            time.sleep(ahead)
-
-        http.server.ThreadingHTTPServer.allow_reuse_address = True
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", self.port), Handler)
-        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
-        self.thread.start()
-
-    def stop(self):
-        if self.httpd:
-            self.httpd.shutdown()
-            self.httpd.server_close()
-            self.httpd = None
-
-
-def dialog_tool(tool, control, action, timeout_ms=30000):
-    """Runs the Windows helper; answers the dialog's screen rectangle or None."""
-    done = subprocess.run(["wine", tool, CAPTION, str(control), action, str(timeout_ms)],
-                          capture_output=True, text=True, stdin=subprocess.DEVNULL,
-                          timeout=timeout_ms / 1000 + 30)
-    if done.returncode != 0:
-        return None
-    fields = done.stdout.split()
-    return tuple(int(v) for v in fields[:4]) if len(fields) >= 4 else None
-
-
-def screenshot(rect, path):
-    left, top, right, bottom = rect
-    xwd = subprocess.run(["xwd", "-root", "-silent", "-display", os.environ["DISPLAY"]],
-                         check=True, capture_output=True).stdout
-    subprocess.run(["convert", "xwd:-", "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-                    "+repage", path], input=xwd, check=True)
-
-
-def read_report(path):
-    if not os.path.exists(path):
-        return {}
-    text = open(path, "rb").read().decode("utf-8", errors="replace")
-    return dict(line.split("=", 1) if "=" in line else (line, "") for line in text.splitlines()
-                if line)
-
-
-def wait_for(predicate, seconds, process):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        if predicate():
-            return True
-        if process.poll() is not None:
-            return predicate()
-        time.sleep(0.1)
-    return False
 
 
 def start_installer(installer, port, target, report):
@@ -161,6 +71,7 @@ def main():
                     f"-DMSK_DLL_SOURCE={args.dll}", f"-DMSK_OUT={installer}",
                     f"-DMSK_NSIS_DIR={args.nsis_dir}", args.script], check=True)
 
+    dialog_tool = DialogTool("wine", args.dialog_tool)
     payload = os.urandom(3 * 1000 * 1000)
     server = PayloadServer(free_port(), payload)
     problems = []
@@ -170,7 +81,7 @@ def main():
     report = os.path.join(args.work, "first.txt")
     server.start(rate=1500 * 1000)
     process = start_installer(installer, server.port, target, report)
-    rect = dialog_tool(args.dialog_tool, PROGRESS_BAR, "wait")
+    rect = dialog_tool(CAPTION, PROGRESS_BAR, "wait")
     if rect is None:
         problems.append("run 1: no download dialog appeared")
     else:
@@ -191,14 +102,14 @@ def main():
     process = start_installer(installer, server.port, target, report)
     if not wait_for(lambda: read_report(report).get("attempt1") == "0", 60, process):
         problems.append("run 2: the first attempt did not fail")
-    rect = dialog_tool(args.dialog_tool, TRY_AGAIN, "wait")
+    rect = dialog_tool(CAPTION, TRY_AGAIN, "wait")
     if rect is None:
         problems.append("run 2: no connection-error dialog appeared")
     else:
         time.sleep(0.5)
         screenshot(rect, os.path.join(args.artifacts, "e2e-error-dialog.png"))
         server.start(rate=0)
-        if dialog_tool(args.dialog_tool, TRY_AGAIN, "click") is None:
+        if dialog_tool(CAPTION, TRY_AGAIN, "click") is None:
             problems.append("run 2: could not click Try Again")
     finish(process, problems, "run 2")
     server.stop()
