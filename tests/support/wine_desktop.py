@@ -9,8 +9,30 @@ import http.server
 import os
 import socket
 import subprocess
+import sys
 import threading
 import time
+
+
+def add_installer_arguments(parser):
+    """The arguments of a driver that builds its own test installer with makensis."""
+    for name in ("--makensis", "--script", "--nsis-dir", "--dll", "--target", "--work", "--artifacts"):
+        parser.add_argument(name, required=True)
+
+
+def build_installer(args, name):
+    """Checks that the driver runs under the wine runner, makes its folders and builds the test
+    installer ARGS.script as WORK/NAME.exe for ARGS.target; answers its path."""
+    if not os.environ.get("DISPLAY") or not os.environ.get("WINEPREFIX"):
+        print("FAIL: run through tests/harness/run-tests.sh (DISPLAY and WINEPREFIX are needed)")
+        sys.exit(1)
+    os.makedirs(args.work, exist_ok=True)
+    os.makedirs(args.artifacts, exist_ok=True)
+    installer = os.path.join(args.work, name + ".exe")
+    subprocess.run([args.makensis, "-V2", "-INPUTCHARSET", "UTF8", f"-DMSK_TARGET={args.target}",
+                    f"-DMSK_DLL_SOURCE={args.dll}", f"-DMSK_OUT={installer}",
+                    f"-DMSK_NSIS_DIR={args.nsis_dir}", args.script], check=True)
+    return installer
 
 
 def windows_path(path):

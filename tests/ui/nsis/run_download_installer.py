@@ -16,17 +16,13 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from wine_desktop import (DialogTool, PayloadServer, free_port, read_report, screenshot,  # noqa: E402
-                          wait_for, windows_path)
+from wine_desktop import (DialogTool, PayloadServer, add_installer_arguments,  # noqa: E402
+                          build_installer, free_port, read_report, screenshot, wait_for,
+                          windows_path)
 
 CAPTION = "Velmar Installation"
 PROGRESS_BAR = 138
 TRY_AGAIN = 1002
-
-
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
 
 
 def start_installer(installer, port, target, report):
@@ -52,24 +48,10 @@ def finish(process, problems, what):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--makensis", required=True)
-    parser.add_argument("--script", required=True)
-    parser.add_argument("--nsis-dir", required=True)
-    parser.add_argument("--dll", required=True)
+    add_installer_arguments(parser)
     parser.add_argument("--dialog-tool", required=True)
-    parser.add_argument("--target", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
-    if not os.environ.get("DISPLAY") or not os.environ.get("WINEPREFIX"):
-        fail("run through tests/harness/run-tests.sh (DISPLAY and WINEPREFIX are needed)")
-    os.makedirs(args.work, exist_ok=True)
-    os.makedirs(args.artifacts, exist_ok=True)
-
-    installer = os.path.join(args.work, "DownloadRetry.exe")
-    subprocess.run([args.makensis, "-V2", "-INPUTCHARSET", "UTF8", f"-DMSK_TARGET={args.target}",
-                    f"-DMSK_DLL_SOURCE={args.dll}", f"-DMSK_OUT={installer}",
-                    f"-DMSK_NSIS_DIR={args.nsis_dir}", args.script], check=True)
+    installer = build_installer(args, "DownloadRetry")
 
     dialog_tool = DialogTool("wine", args.dialog_tool)
     payload = os.urandom(3 * 1000 * 1000)

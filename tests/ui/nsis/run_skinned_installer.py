@@ -12,6 +12,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from wine_desktop import add_installer_arguments, build_installer, read_report  # noqa: E402
+
 UNFILLED = (104, 164, 226)  # the bar's unfilled part
 FRAME_OUTER = (36, 62, 106)  # outer line of the bar's frame (res/bitmaps/generate.py)
 
@@ -79,35 +82,14 @@ def longest_run(rows, colour):
     return best
 
 
-def read_report(path):
-    """The installer's "key=value" lines (FileWrite writes them in the ANSI code page)."""
-    text = open(path, "rb").read().decode("utf-8", errors="replace")
-    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
-
-
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--makensis", required=True)
-    parser.add_argument("--script", required=True)
-    parser.add_argument("--nsis-dir", required=True)
-    parser.add_argument("--dll", required=True)
-    parser.add_argument("--target", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--artifacts", required=True)
+    add_installer_arguments(parser)
     args = parser.parse_args()
-
-    if not os.environ.get("DISPLAY") or not os.environ.get("WINEPREFIX"):
-        fail("run through tests/harness/run-tests.sh (DISPLAY and WINEPREFIX are needed)")
-    os.makedirs(args.work, exist_ok=True)
-    os.makedirs(args.artifacts, exist_ok=True)
     for name in ("report.txt", "ready", "shot-taken"):
         if os.path.exists(os.path.join(args.work, name)):
             os.remove(os.path.join(args.work, name))
-
-    installer = os.path.join(args.work, "SkinnedInstaller.exe")
-    subprocess.run([args.makensis, "-V2", "-INPUTCHARSET", "UTF8", f"-DMSK_TARGET={args.target}",
-                    f"-DMSK_DLL_SOURCE={args.dll}", f"-DMSK_OUT={installer}",
-                    f"-DMSK_NSIS_DIR={args.nsis_dir}", args.script], check=True)
+    installer = build_installer(args, "SkinnedInstaller")
 
     env = dict(os.environ, MSK_E2E_DIR="Z:" + args.work.replace("/", "\\"))
     process = subprocess.Popen(["wine", installer], env=env, stdin=subprocess.DEVNULL,
