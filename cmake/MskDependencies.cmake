@@ -5,7 +5,13 @@ add_library(msk::boost INTERFACE IMPORTED)
 
 if(CMAKE_CROSSCOMPILING AND WIN32)
   # Static HTTP-only libcurl built by scripts/build-mingw-curl.sh.
-  set(MSK_CACHE_DIR "/var/cache/marlowsetupkit" CACHE PATH "Where scripts/install-deps.sh caches builds")
+  # The scripts take the cache folder from the environment; a configure run sees the same one.
+  if(DEFINED ENV{MSK_CACHE_DIR})
+    set(msk_default_cache_dir "$ENV{MSK_CACHE_DIR}")
+  else()
+    set(msk_default_cache_dir "/var/cache/marlowsetupkit")
+  endif()
+  set(MSK_CACHE_DIR "${msk_default_cache_dir}" CACHE PATH "Where scripts/install-deps.sh caches builds")
   set(MSK_CURL_ROOT "${MSK_CACHE_DIR}/curl-${MSK_MINGW_TRIPLE}" CACHE PATH "Static mingw libcurl")
   if(NOT EXISTS "${MSK_CURL_ROOT}/lib/libcurl.a")
     message(FATAL_ERROR "No mingw libcurl at ${MSK_CURL_ROOT}: run scripts/install-deps.sh")
