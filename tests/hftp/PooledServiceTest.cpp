@@ -140,6 +140,26 @@ TEST_F(PooledService, MayBeReleasedFromInsideItsOwnNotifications) {
   }
 }
 
+// Holds the pool thread inside an observer's notification until Open().
+class NotificationGate {
+ public:
+  // The observer's hook; take it once.
+  std::function<void()> Hook() {
+    return [this, open = open_.get_future().share()] {
+      entered_.set_value();
+      open.wait_for(10s);
+    };
+  }
+  bool WaitUntilEntered() {
+    return entered_.get_future().wait_for(30s) == std::future_status::ready;
+  }
+  void Open() { open_.set_value(); }
+
+ private:
+  std::promise<void> entered_;
+  std::promise<void> open_;
+};
+
 // A thread that holds the manager's lock while it waits for the shared worker, and the worker
 // releasing a service at that moment: the worker must not wait for the lock.
 TEST_F(PooledService, ReleaseOnThePoolThreadNeverWaitsForTheManagersLock) {
@@ -148,21 +168,17 @@ TEST_F(PooledService, ReleaseOnThePoolThreadNeverWaitsForTheManagersLock) {
 
   auto log = std::make_shared<WaitingObserver>();
   auto observer = std::make_shared<SelfReleasingObserver>(log, StatusNotFound);
-  std::promise<void> inNotification;
-  std::promise<void> release;
-  observer->beforeRelease = [&inNotification, gate = release.get_future().share()] {
-    inNotification.set_value();
-    gate.wait_for(10s);
-  };
+  NotificationGate gate;
+  observer->beforeRelease = gate.Hook();
   observer->Own(StartPooled("/status/404", observer));
   observer.reset();
 
-  ASSERT_EQ(inNotification.get_future().wait_for(30s), std::future_status::ready);
+  ASSERT_TRUE(gate.WaitUntilEntered());
   // The pool thread is held inside the notification. This release takes the manager's lock and
   // then waits for the pool thread to take the handle out.
   auto other = std::async(std::launch::async, [&stalled] { stalled.reset(); });
   std::this_thread::sleep_for(200ms);  // let it reach the lock
-  release.set_value();
+  gate.Open();
   ASSERT_EQ(other.wait_for(30s), std::future_status::ready) << "deadlock";
   EXPECT_EQ(waiting->FinalStatus(), StatusAborted);
 }
@@ -172,20 +188,16 @@ TEST_F(PooledService, ReleaseOnThePoolThreadNeverWaitsForTheManagersLock) {
 TEST_F(PooledService, ReleaseOnThePoolThreadMayOverlapTheTeardown) {
   auto log = std::make_shared<WaitingObserver>();
   auto observer = std::make_shared<SelfReleasingObserver>(log, StatusNotFound);
-  std::promise<void> inNotification;
-  std::promise<void> release;
-  observer->beforeRelease = [&inNotification, gate = release.get_future().share()] {
-    inNotification.set_value();
-    gate.wait_for(10s);
-  };
+  NotificationGate gate;
+  observer->beforeRelease = gate.Hook();
   const std::weak_ptr<SelfReleasingObserver> watch = observer;
   observer->Own(StartPooled("/status/404", observer));
   observer.reset();
 
-  ASSERT_EQ(inNotification.get_future().wait_for(30s), std::future_status::ready);
+  ASSERT_TRUE(gate.WaitUntilEntered());
   auto teardown = std::async(std::launch::async, [] { TearDownEngine(); });
   std::this_thread::sleep_for(200ms);  // let it stop the manager, which waits for the pool thread
-  release.set_value();
+  gate.Open();
   ASSERT_EQ(teardown.wait_for(30s), std::future_status::ready);
   EXPECT_TRUE(watch.expired());
   EXPECT_EQ(log->FinalStatus(), StatusNotFound);
