@@ -15,12 +15,10 @@ LRESULT NSISStatic::OnSetText(UINT message, WPARAM wParam, LPARAM lParam, bool&)
   const HWND control = Window();
   const auto* const text = reinterpret_cast<const wchar_t*>(lParam);
   const wchar_t* shown = text;
-  // PathCompactPathW works in place and expects room for MAX_PATH characters; the buffer holds the
-  // whole text, however long, and never less than that.
   std::vector<wchar_t> shortened;
   if (text != nullptr) {
     const std::size_t length = std::wcslen(text);
-    shortened.assign(std::max<std::size_t>(length + 1, MAX_PATH), L'\0');
+    shortened.assign(CompactionBufferLength(length), L'\0');
     std::copy(text, text + length, shortened.begin());
     {
       gdi::PaintDc paint(control);

@@ -13,10 +13,22 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
+
 namespace ui {
 
 // Width the status text is shortened to, measured in the control's DC with that DC's default font.
 inline constexpr UINT kStatusTextWidth = 450;
+
+// Characters of the buffer that PathCompactPathW shortens a text of `textLength` characters in.
+// It works in place and may write more than it was given: when a text has no room for any of its
+// folders it becomes "..." followed by up to MAX_PATH - 1 characters of the file name, which is
+// longer than the text itself when the last backslash comes within its first characters.
+constexpr std::size_t CompactionBufferLength(std::size_t textLength) noexcept {
+  constexpr std::size_t kEllipsis = 3;
+  return std::max<std::size_t>(textLength, MAX_PATH) + kEllipsis + 1;
+}
 
 class NSISStatic final : public WindowImpl {
  public:

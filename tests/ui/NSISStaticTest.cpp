@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +74,34 @@ TEST_F(NSISStaticTest, TextsOfAndBeyondTheFixedPathLengthNeverOverrunAndStillSho
   EXPECT_TRUE(shown == plain || shown.find(L"...") != std::wstring::npos);
   EXPECT_TRUE(::SendMessageW(status_, WM_SETTEXT, 0, 0)) << "a null text goes on as it is";
   EXPECT_EQ(TextOf(status_), L"");
+}
+
+// With its last backslash among the first characters, a text has no folder to shorten: it becomes
+// "..." and the file name, longer than the text itself. A guard zone after the buffer the skin
+// sizes for a text shows that PathCompactPathW stays inside it.
+TEST_F(NSISStaticTest, ShortPrefixPathsAroundTheFixedPathLengthStayInsideTheCompactionBuffer) {
+  constexpr wchar_t kGuard = 0xFDFD;
+  constexpr std::size_t kGuardLength = 64;
+  const HDC dc = ::GetDC(status_);
+  ASSERT_NE(dc, nullptr);
+  for (const std::wstring folder : {L"a", L"ab", L"C:"}) {
+    for (std::size_t length = 255; length <= 265; ++length) {
+      const std::wstring text = folder + L"\\" + std::wstring(length - folder.size() - 1, L'n');
+      SCOPED_TRACE(std::to_string(text.size()) + " characters after " +
+                   std::string(folder.begin(), folder.end()));
+      const std::size_t capacity = ui::CompactionBufferLength(text.size());
+      std::vector<wchar_t> buffer(capacity + kGuardLength, kGuard);
+      std::copy(text.begin(), text.end(), buffer.begin());
+      buffer[text.size()] = L'\0';
+      ::PathCompactPathW(dc, buffer.data(), ui::kStatusTextWidth);
+      EXPECT_LT(std::wcslen(buffer.data()), capacity);
+      EXPECT_EQ(
+          std::count(buffer.begin() + static_cast<std::ptrdiff_t>(capacity), buffer.end(), kGuard),
+          static_cast<std::ptrdiff_t>(kGuardLength))
+          << "written past the buffer";
+    }
+  }
+  ::ReleaseDC(status_, dc);
 }
 
 TEST_F(NSISStaticTest, TheParentRepaintsTheBackgroundUnderTheTextAtOnce) {
