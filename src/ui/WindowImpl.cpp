@@ -32,7 +32,7 @@ void WindowImpl::OnFinalMessage(HWND) noexcept {}
 
 LRESULT WindowImpl::CallPreviousProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   if (binding_ == nullptr) return 0;
-  return ::CallWindowProcW(binding_->Previous(), binding_->Window(), message, wParam, lParam);
+  return binding_->CallPrevious(binding_->Window(), message, wParam, lParam);
 }
 
 void WindowImpl::EndAfterCurrentMessage() noexcept {
@@ -40,8 +40,9 @@ void WindowImpl::EndAfterCurrentMessage() noexcept {
 }
 
 LRESULT WindowImpl::Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  // Taken first: a handler may detach the object, and the message must still reach the window.
-  const WNDPROC previous = binding_->Previous();
+  // Taken first: a handler may detach the object, and the message must still reach the window. The
+  // binding outlives that detaching for as long as it is routing this message.
+  detail::Binding* const binding = binding_.get();
   LRESULT result = 0;
   bool handled = false;
   try {
@@ -50,7 +51,7 @@ LRESULT WindowImpl::Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     handled = false;
   }
   if (handled) return result;
-  return ::CallWindowProcW(previous, window, message, wParam, lParam);
+  return binding->CallPrevious(window, message, wParam, lParam);
 }
 
 void WindowImpl::BindingEnded(HWND window) noexcept {

@@ -7,9 +7,10 @@
 //   if (skin.Attach(control)) { ... }   // messages now reach skin's map first
 //   skin.Detach();                      // or the control's WM_NCDESTROY ends the tie
 //
-// Routing: a message goes to the message map; what the map does not handle goes to the procedure
-// the window had before Attach (CallWindowProcW), whose answer is returned. A handler that throws
-// counts as "not handled".
+// Routing: a message goes to the message map; what the map does not handle goes to what the window
+// did before Attach (an object attached earlier, or the window's previous procedure), whose answer
+// is returned. A handler that throws counts as "not handled". Any number of objects may be attached
+// to one window; the newest gets each message first.
 //
 // End of the window: WM_NCDESTROY is offered to the map and then to the previous procedure like any
 // other message; afterwards the object is detached and, once that message (and any message of the
@@ -18,7 +19,7 @@
 //
 // Destroying an attached object detaches it. If somebody else subclassed the window after us, the
 // window keeps their procedure, which still calls ours: what reaches us then goes straight on to
-// the procedure the window had before Attach (see detail/Binding.h), so the object itself may go.
+// the procedure the window had before (see detail/WindowHook.h), so the object itself may go.
 //
 // Thread-safety: attach, use and detach on the window's thread.
 
@@ -37,13 +38,14 @@ class WindowImpl : private detail::MessageSink {
   WindowImpl(const WindowImpl&) = delete;
   WindowImpl& operator=(const WindowImpl&) = delete;
 
-  // Subclasses `window`. False when the window is null, this object is attached already, no window
-  // procedure could be prepared (last error ERROR_OUTOFMEMORY) or the window refused the new
-  // procedure; the object then stays detached.
+  // Subclasses `window`. False when the window is null, this object is attached already, memory is
+  // short (last error ERROR_OUTOFMEMORY) or the window refused the new procedure; the object then
+  // stays detached.
   bool Attach(HWND window) noexcept;
-  // Ends the tie to the window. Answers true when the window got back the procedure it had before
-  // Attach, false when somebody has replaced ours since (their procedure stays) or when nothing was
-  // attached.
+  // Ends the tie to the window. Answers true when the window is left as it was before Attach (but
+  // for objects attached before this one); false when something attached since, another object or
+  // somebody else's procedure, still sits above this one (their procedures stay), or when nothing
+  // was attached.
   bool Detach() noexcept;
 
   // The attached window; null while detached.
@@ -58,8 +60,7 @@ class WindowImpl : private detail::MessageSink {
   // Runs after the window's last message (WM_NCDESTROY) has been answered and the object detached.
   virtual void OnFinalMessage(HWND window) noexcept;
 
-  // Hands a message to the procedure the window had before Attach (DefWindowProcW for a detached
-  // object, which then answers 0).
+  // Hands a message to what the window did before Attach (answers 0 for a detached object).
   LRESULT CallPreviousProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
   // True while one of the window's messages is being handled by this object.

@@ -8,7 +8,9 @@
 #include "support/ProcessThreads.h"
 #include "support/ScratchFolder.h"
 #include "support/SkinBitmaps.h"
+#include "support/SkinExports.h"
 #include "support/TestServer.h"
+#include "support/TestWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -280,6 +282,27 @@ TEST(HTTPDownload, EmptyArgumentsAnswerZeroAndTouchNoFile) {
   EXPECT_EQ(dll.httpDownload(L"", L""), 0);
   EXPECT_EQ(folder.Entries(), std::vector<std::wstring>{});
   ::SetCurrentDirectoryW(previous);
+}
+
+// Skins live as long as their windows, and a script that re-skins its window on every page visit
+// keeps adding them: no count of bindings, made and released or still alive, keeps a download from
+// getting the windows it needs.
+TEST(HTTPDownload, RunsAfterAThousandSkinsCameAndWentWithAThousandMoreStillAttached) {
+  constexpr int kSkins = 1000;
+  DownloadExports dll;
+  msk::test::SkinExports skins;
+  msk::test::TopWindow installer(560, 380);
+  for (int i = 0; i < kSkins; ++i) {
+    ASSERT_EQ(skins.captureDialog(installer.Handle()), 1) << "capture " << i;
+    skins.unload();
+  }
+  for (int i = 0; i < kSkins; ++i) {
+    ASSERT_EQ(skins.captureUninstallDialog(installer.Handle()), 1) << "skin " << i;
+  }
+  ScratchFolder folder;
+  const std::wstring path = folder.Path(L"payload.bin");
+  EXPECT_EQ(dll.httpDownload(ServerUrl("/bytes?size=100000").c_str(), path.c_str()), 1);
+  EXPECT_TRUE(HoldsGeneratedBody(path, 100000));
 }
 
 TEST(HTTPDownload, TwoDownloadsInARowBothWorkAndLeaveNoEngineThread) {

@@ -10,7 +10,7 @@
 #include "support/PluginHost.h"
 #include "support/TestWindows.h"
 #include "ui/Gdi.h"
-#include "ui/detail/ProcSlots.h"
+#include "ui/detail/Binding.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
   InstallerCycle();  // first use loads system resources that stay
   UninstallerCycle();
   const std::ptrdiff_t ownedBefore = ui::gdi::LiveObjectCount();
-  const std::size_t slotsBefore = ui::detail::ProcSlotsInUse();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
   const DWORD systemBefore = SystemGdiCount();
 
   for (int i = 0; i < kCycles; ++i) {
@@ -79,7 +79,7 @@ TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
   }
 
   EXPECT_EQ(ui::gdi::LiveObjectCount(), ownedBefore);
-  EXPECT_EQ(ui::detail::ProcSlotsInUse(), slotsBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
   const DWORD systemAfter = SystemGdiCount();
   if (systemBefore == 0 && systemAfter == 0) {
     RecordProperty("system_gdi_count", "not kept by this system");

@@ -1,40 +1,57 @@
 #include "ui/detail/Binding.h"
 
+#include "ui/detail/WindowHook.h"
+
+#include <atomic>
 #include <new>
 #include <utility>
 
 namespace ui::detail {
+namespace {
 
-Binding::Handle Binding::Create(MessageSink& sink, Kind kind) noexcept {
-  Handle binding(new (std::nothrow) Binding(sink, kind));
-  if (!binding) return nullptr;
-  binding->slot_ = ClaimProcSlot(*binding);
-  if (!binding->slot_.IsValid()) return nullptr;  // Release frees the unused binding
-  return binding;
+std::atomic<std::size_t> liveBindings{0};
+
+// The dialog procedure of every bound dialog box: its binding sits in DWLP_USER, which is ours
+// because the dialog box is.
+INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  auto* const binding = reinterpret_cast<Binding*>(::GetWindowLongPtrW(window, DWLP_USER));
+  if (binding == nullptr) return FALSE;
+  return binding->Route(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::size_t LiveBindingRecords() noexcept {
+  return liveBindings.load(std::memory_order_relaxed) + WindowHook::LiveCount();
+}
+
+Binding::Binding(MessageSink& sink, Kind kind) noexcept : sink_(&sink), kind_(kind) {
+  liveBindings.fetch_add(1, std::memory_order_relaxed);
 }
 
 Binding::~Binding() {
-  FreeProcSlot(slot_);
+  liveBindings.fetch_sub(1, std::memory_order_relaxed);
+}
+
+Binding::Handle Binding::Create(MessageSink& sink, Kind kind) noexcept {
+  return Handle(new (std::nothrow) Binding(sink, kind));
 }
 
 bool Binding::Subclass(HWND window) noexcept {
-  if (kind_ != Kind::Window || window == nullptr || installed_) return false;
+  if (kind_ != Kind::Window || window == nullptr || hook_ != nullptr) return false;
+  WindowHook* const hook = WindowHook::Acquire(window);
+  if (hook == nullptr) return false;
+  hook->Push(*this);
   window_ = window;
-  const LONG_PTR previous =
-      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure()));
-  if (previous == 0) {
-    window_ = nullptr;
-    return false;
-  }
-  previous_ = reinterpret_cast<WNDPROC>(previous);
-  installed_ = true;
+  procedureAfterSubclass_ = ::GetWindowLongPtrW(window, GWLP_WNDPROC);
   return true;
 }
 
 void Binding::BindDialog(HWND window) noexcept {
   window_ = window;
-  ::SetWindowLongPtrW(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(Procedure()));
-  installed_ = true;
+  ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+  ::SetWindowLongPtrW(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&DialogProcedure));
+  dialogBound_ = true;
 }
 
 bool Binding::Release(Handle handle) noexcept {
@@ -45,21 +62,24 @@ bool Binding::Release(Handle handle) noexcept {
 bool Binding::Release() noexcept {
   sink_ = nullptr;
   endSinkPending_ = false;
-  const bool restored = Uninstall();
+  const bool asFound = LeavesWindowAsFound();
   DeleteIfUnused();
-  return restored;
+  return asFound;
 }
 
-bool Binding::Uninstall() noexcept {
-  if (!installed_) return true;
-  // A dialog calls its dialog procedure until it is destroyed; an orphaned one answers "not
+bool Binding::LeavesWindowAsFound() const noexcept {
+  // A dialog calls its dialog procedure until it is destroyed; an orphaned binding answers "not
   // handled" to everything (see Route).
-  if (kind_ == Kind::Dialog) return false;
-  const auto ours = reinterpret_cast<LONG_PTR>(Procedure());
-  if (::GetWindowLongPtrW(window_, GWLP_WNDPROC) != ours) return false;
-  ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-  installed_ = false;
-  return true;
+  if (kind_ == Kind::Dialog) return !dialogBound_;
+  if (hook_ == nullptr) return true;
+  if (above_ != nullptr) return false;  // one of ours, attached later, still needs the chain
+  // Somebody else's procedure installed after ours keeps calling ours.
+  return ::GetWindowLongPtrW(window_, GWLP_WNDPROC) == procedureAfterSubclass_;
+}
+
+LRESULT Binding::CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (hook_ == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return hook_->CallBelow(*this, window, message, wParam, lParam);
 }
 
 LRESULT Binding::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -68,7 +88,7 @@ LRESULT Binding::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   if (sink_ != nullptr) {
     result = sink_->Deliver(window, message, wParam, lParam);
   } else if (kind_ == Kind::Window) {
-    result = ::CallWindowProcW(previous_, window, message, wParam, lParam);
+    result = CallPrevious(window, message, wParam, lParam);
   }
   if (message == WM_NCDESTROY) WindowDestroyed();
   --depth_;
@@ -77,8 +97,10 @@ LRESULT Binding::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void Binding::WindowDestroyed() noexcept {
-  if (kind_ == Kind::Window) Uninstall();
-  installed_ = false;  // the window is gone: it calls nothing any more
+  if (kind_ == Kind::Dialog && dialogBound_) {
+    ::SetWindowLongPtrW(window_, DWLP_USER, 0);
+    dialogBound_ = false;  // the window is gone: it calls nothing any more
+  }
   if (sink_ != nullptr) endSinkPending_ = true;
 }
 
@@ -90,13 +112,14 @@ void Binding::Settle() noexcept {
   endSinkPending_ = false;
   MessageSink* const sink = std::exchange(sink_, nullptr);
   const HWND window = window_;
-  Uninstall();  // a deferred end hands the window back; after WM_NCDESTROY there is nothing to do
-  DeleteIfUnused();
+  DeleteIfUnused();  // leaves the window's chain: a deferred end hands the window back
   sink->BindingEnded(window);
 }
 
 void Binding::DeleteIfUnused() noexcept {
-  if (sink_ == nullptr && !installed_ && depth_ == 0) delete this;
+  if (sink_ != nullptr || depth_ > 0) return;
+  if (hook_ != nullptr) hook_->Remove(*this);
+  if (!dialogBound_) delete this;
 }
 
 }  // namespace ui::detail

@@ -2,13 +2,22 @@
 // The link between one window and the object that handles its messages (WindowImpl for subclassed
 // windows, DialogImpl for dialog boxes).
 //
+//   Binding::Handle binding = Binding::Create(sink, Binding::Kind::Window);
+//   if (binding && binding->Subclass(window)) { /* sink.Deliver now sees the window's messages */ }
+//   Binding::Release(std::move(binding));  // or the window's WM_NCDESTROY ends the tie
+//
+// Finding the binding. No window procedure is made per binding: a subclassed window carries the
+// module's one procedure and a record that chains its bindings (WindowHook.h); a dialog box carries
+// the module's dialog procedure and its binding in DWLP_USER. So the number of bindings is bounded
+// by memory alone.
+//
 // Ownership. A Binding lives apart from its object because it may have to outlive it:
 // - While an object holds it (through Binding::Handle), the binding routes the window's messages
-//   to the object.
-// - When the object lets go (Handle destroyed or Release), the binding hands the window back the
-//   procedure it had, if ours is still the one installed. If somebody subclassed the window after
-//   us, their procedure still calls ours, so the binding stays in the window's chain as a plain
-//   forwarder to the previous procedure until the window is destroyed.
+//   to the object, and what the object leaves alone goes on to the binding below it on the same
+//   window or to the procedure the window had before (CallPrevious).
+// - When the object lets go (Handle destroyed or Release), the binding leaves the window's chain
+//   at once, or, while one of its messages is being handled, as soon as that has returned; in
+//   between it only passes messages on.
 // - The binding deletes itself once nobody holds it, no window can call it and none of its
 //   messages is being handled. That `delete this` is the only way a Binding ends.
 //
@@ -18,15 +27,17 @@
 // that happens when the outermost message returns, so no object is deleted under a running
 // handler. EndSinkWhenIdle defers a requested end the same way.
 //
-// Thread-safety: a binding is used on the thread of its window only.
-
-#include "ui/detail/ProcSlots.h"
+// Thread-safety: a binding is used on the thread of its window only; LiveBindingRecords may be
+// called on any thread.
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 
 namespace ui::detail {
+
+class WindowHook;
 
 // What a binding delivers to.
 class MessageSink {
@@ -52,56 +63,69 @@ class Binding {
   // An object's hold on its binding.
   using Handle = std::unique_ptr<Binding, Releaser>;
 
-  // A new binding for `sink`, not yet tied to a window; null when no procedure slot is free or
-  // memory is short.
+  // A new binding for `sink`, not yet tied to a window; null only when memory is short.
   static Handle Create(MessageSink& sink, Kind kind) noexcept;
 
   Binding(const Binding&) = delete;
   Binding& operator=(const Binding&) = delete;
 
-  // The binding's own window procedure (also a dialog procedure: the signatures agree).
-  WNDPROC Procedure() const noexcept { return slot_.procedure; }
   HWND Window() const noexcept { return window_; }
-  // The procedure the window had before Subclass; DefWindowProcW before that.
-  WNDPROC Previous() const noexcept { return previous_; }
 
-  // Window kind: installs our procedure in `window`. False when the window refused it.
+  // Window kind: puts the binding on top of the window's chain, installing the module's window
+  // procedure when the window does not carry it yet. False when the window refused that procedure
+  // or memory is short (last error ERROR_OUTOFMEMORY).
   bool Subclass(HWND window) noexcept;
-  // Dialog kind: installs our procedure as the dialog procedure of `window`.
+  // Dialog kind: installs the module's dialog procedure in `window`, which calls this binding.
   void BindDialog(HWND window) noexcept;
 
   // True while one of the window's messages is being handled through this binding.
   bool Busy() const noexcept { return depth_ > 0; }
-  // Ends the object's tie (as if the window had been destroyed, but giving the window back its
-  // previous procedure where possible) once the message being handled now has returned.
+  // Ends the object's tie (as if the window had been destroyed, but leaving the window's chain
+  // instead) once the message being handled now has returned.
   void EndSinkWhenIdle() noexcept { endSinkPending_ = true; }
 
   // Lets go of the binding on behalf of its holder: the object gets no message any more. Answers
-  // whether the window has its previous procedure back (or no longer calls us at all).
+  // whether the window is left as it was before Subclass, but for bindings that were on it before
+  // this one: false when something attached later (ours or somebody else's procedure) still sits
+  // above it, and for a dialog, which calls its binding until it is destroyed.
   static bool Release(Handle handle) noexcept;
 
-  // Called by the slot procedure for every message of the window.
+  // Window kind: hands a message on to what lies below this binding on its window (the next
+  // binding, or the procedure the window had before ours) and answers its answer.
+  LRESULT CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+  // Called by the module's procedures for every message of the window that reaches this binding.
   LRESULT Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
  private:
-  Binding(MessageSink& sink, Kind kind) noexcept : sink_(&sink), kind_(kind) {}
+  friend class WindowHook;  // links bindings into a window's chain
+
+  Binding(MessageSink& sink, Kind kind) noexcept;
   ~Binding();
 
   bool Release() noexcept;
-  // Takes our procedure out of the window when it is still the installed one.
-  bool Uninstall() noexcept;
+  // Whether taking this binding out now leaves the window as described at Release.
+  bool LeavesWindowAsFound() const noexcept;
   void WindowDestroyed() noexcept;
   void Settle() noexcept;
   void DeleteIfUnused() noexcept;
 
   MessageSink* sink_;
   Kind kind_;
-  ProcSlot slot_;
   HWND window_ = nullptr;
-  WNDPROC previous_ = &::DefWindowProcW;
-  bool installed_ = false;       // our procedure is (or may be) called by the window
+  // Window kind: the chain of the window this binding is in (null when in none) and its
+  // neighbours there; what the window called right after this binding joined.
+  WindowHook* hook_ = nullptr;
+  Binding* above_ = nullptr;
+  Binding* below_ = nullptr;
+  LONG_PTR procedureAfterSubclass_ = 0;
+  bool dialogBound_ = false;     // Dialog kind: the dialog calls this binding
   bool endSinkPending_ = false;  // end the sink when the outermost message returns
   int depth_ = 0;                // messages of the window being handled right now
 };
+
+// Bindings and window records alive right now in this module: a test's proof that a workload
+// left nothing behind.
+std::size_t LiveBindingRecords() noexcept;
 
 }  // namespace ui::detail
