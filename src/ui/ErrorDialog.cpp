@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/CenterWindow.h"
+#include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
 
@@ -20,7 +21,7 @@ static_assert(kTryAgainButton == IDC_TRY_AGAIN_BUTTON && kCancelButton == IDC_CA
 
 bool RunErrorDialog() noexcept {
   ErrorDialog dialog;
-  return dialog.RunModal(::GetActiveWindow(), 0) == kTryAgainResult;
+  return dialog.RunModal(DialogOwner(), 0) == kTryAgainResult;
 }
 
 ErrorDialog::ErrorDialog() noexcept

@@ -7,8 +7,8 @@
 // Only the two buttons and the window's close command (title bar, Alt+F4) end it; Escape and
 // Enter do nothing. The dialog retries nothing itself.
 //
-// Thread-safety: RunErrorDialog blocks its caller, which should be the thread that owns the
-// parent window (GetActiveWindow).
+// Thread-safety: RunErrorDialog blocks its caller: the installer's user-interface thread or the
+// thread that runs its sections (the owner then is the installer's window, ui/DialogOwner.h).
 
 #include "ui/DialogImpl.h"
 #include "ui/Gdi.h"
@@ -26,8 +26,8 @@ inline constexpr INT_PTR kCancelResult = 2;
 inline constexpr WORD kTryAgainButton = 1002;
 inline constexpr WORD kCancelButton = 1001;
 
-// Shows the dialog modally over the active window. True for "Try Again"; false for "Cancel", for
-// closing the window and when the dialog cannot be shown.
+// Shows the dialog modally over the installer's window (DialogOwner). True for "Try Again"; false
+// for "Cancel", for closing the window and when the dialog cannot be shown.
 bool RunErrorDialog() noexcept;
 
 class ErrorDialog final : public DialogImpl {

@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/CenterWindow.h"
+#include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
 
@@ -25,7 +26,7 @@ constexpr int kTextLeft = 25;
 
 bool RunDownloadDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory) {
   ProgressDialog dialog(std::move(url), std::move(path), std::move(makeFactory));
-  const INT_PTR answer = dialog.RunModal(::GetActiveWindow(), 0);
+  const INT_PTR answer = dialog.RunModal(DialogOwner(), 0);
   const bool succeeded = dialog.WaitForDownload();
   return answer == 1 && succeeded;
 }

@@ -9,9 +9,9 @@
 // percentage that the download's observer hands over from the transfer thread: the value travels
 // in an atomic field, and a posted message (kProgressMessage) makes the dialog's thread show it.
 //
-// Thread-safety: RunDownloadDialog blocks its caller, which should be the thread that owns the
-// parent window (GetActiveWindow). The object lives on that thread's stack; the download thread
-// is joined before it goes.
+// Thread-safety: RunDownloadDialog blocks its caller: the installer's user-interface thread or the
+// thread that runs its sections (the owner then is the installer's window, ui/DialogOwner.h). The
+// object lives on that thread's stack; the download thread is joined before it goes.
 
 #include "ui/DialogImpl.h"
 #include "ui/DownloadProcedure.h"
@@ -30,9 +30,9 @@ namespace ui {
 // Posted to the dialog when the percentage in its field has changed.
 inline constexpr UINT kProgressMessage = WM_USER + 100;
 
-// Downloads `url` into `path` behind the dialog, modal over the active window. True when the file
-// was downloaded; false when it was not or the dialog could not be shown (the download then never
-// starts).
+// Downloads `url` into `path` behind the dialog, modal over the installer's window. True when the
+// file was downloaded; false when it was not or the dialog could not be shown (the download then
+// never starts).
 bool RunDownloadDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory);
 
 class ProgressDialog final : public DialogImpl, private ProgressView {

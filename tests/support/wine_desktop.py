@@ -101,16 +101,21 @@ class DialogTool:
     def __init__(self, wine, tool):
         self.wine = wine
         self.tool = tool
+        # The owner of the dialog last found: (window handle, 0 for none; whether it was enabled).
+        self.owner = None
 
     def __call__(self, caption, control, action, timeout_ms=30000):
         """Waits for a visible dialog titled CAPTION with control CONTROL, then does ACTION ("wait",
         "click" or "close"). Answers the dialog's screen rectangle, or None when none showed up."""
+        self.owner = None
         done = subprocess.run([self.wine, self.tool, caption, str(control), action, str(timeout_ms)],
                               capture_output=True, text=True, stdin=subprocess.DEVNULL,
                               timeout=timeout_ms / 1000 + 30)
         if done.returncode != 0:
             return None
         fields = done.stdout.split()
+        if len(fields) >= 6:
+            self.owner = (int(fields[4]), fields[5] == "1")
         return tuple(int(v) for v in fields[:4]) if len(fields) >= 4 else None
 
 

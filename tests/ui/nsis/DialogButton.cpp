@@ -1,13 +1,15 @@
 // A user at another process's dialog, for the end-to-end tests: waits until a visible dialog with
-// the given caption and control exists, prints its screen rectangle, and then
+// the given caption and control exists, prints its screen rectangle, its owner window's handle (0
+// for none) and whether that owner is enabled (1) or not (0), and then
 //   wait   does nothing more;
 //   click  waits until the control (a button) is enabled and clicks it as a mouse click does;
 //   close  closes the dialog as its title bar's close button does.
 //
 //   msk_dialog_button.exe "Velmar Installation" 1002 click 30000
-//   -> "412 311 967 714" on stdout, exit 0; exit 1 when no such dialog showed up in time.
+//   -> "412 311 967 714 65562 0" on stdout, exit 0; exit 1 when no such dialog showed up in time.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -57,7 +59,10 @@ int wmain(int argc, wchar_t** argv) {
   if (search.found == nullptr) return 1;
   RECT rect{};
   ::GetWindowRect(search.found, &rect);
-  std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+  const HWND owner = ::GetWindow(search.found, GW_OWNER);
+  std::printf("%ld %ld %ld %ld %llu %d\n", rect.left, rect.top, rect.right, rect.bottom,
+              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(owner)),
+              owner != nullptr && ::IsWindowEnabled(owner) ? 1 : 0);
   std::fflush(stdout);
   if (click) ::SendMessageW(::GetDlgItem(search.found, search.controlId), BM_CLICK, 0, 0);
   if (close) ::PostMessageW(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);

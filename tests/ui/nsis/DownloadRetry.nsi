@@ -36,6 +36,8 @@ Section "Payload"
   ReadEnvStr $R2 MSK_E2E_TARGET
   ReadEnvStr $R3 MSK_E2E_REPORT
   FileOpen $Report $R3 w
+  ; The installer's window, which the dialogs shown from this section must be owned by.
+  !insertmacro ReportLine "hwndparent=$HWNDPARENT"
 
   StrCpy $R4 0
   ${Do}
@@ -43,6 +45,8 @@ Section "Payload"
     DetailPrint "Downloading (attempt $R4)"
     ${MSK_HTTPDownload} $R1 $R2 $0
     !insertmacro ReportLine "attempt$R4=$0"
+    System::Call "user32::IsWindowEnabled(p $HWNDPARENT) i .r5"
+    !insertmacro ReportLine "enabled_after_download$R4=$5"
     ${If} $0 == 1
       ${Break}
     ${EndIf}
@@ -52,6 +56,8 @@ Section "Payload"
     FileSeek $Report 0 END
     ${MSK_ShowErrorWindow} $1
     !insertmacro ReportLine "error_window$R4=$1"
+    System::Call "user32::IsWindowEnabled(p $HWNDPARENT) i .r5"
+    !insertmacro ReportLine "enabled_after_error_window$R4=$5"
     ${If} $1 != 1
       ${Break}
     ${EndIf}
