@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/CenterWindow.h"
+#include "ui/ControlRow.h"
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
@@ -32,7 +33,11 @@ LRESULT ErrorDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   background_.reset(::LoadBitmapW(module::ResourceInstance(), MAKEINTRESOURCEW(IDB_BACKGROUND)));
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
+  RECT layout{};  // the template's client area, in which its buttons were placed
+  ::GetClientRect(window, &layout);
   ::MoveWindow(window, 0, 0, kWidth, kHeight, FALSE);
+  // The fixed pixel size may be too small for buttons placed in dialog units of a large font.
+  KeepRowInside(window, {kTryAgainButton, kCancelButton}, layout);
   CenterWindow(window);
   // FALSE: no control gets the focus by default.
   return FALSE;

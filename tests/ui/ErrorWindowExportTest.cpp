@@ -29,6 +29,14 @@ int ShowWith(const DownloadExports& dll, const std::function<void(HWND)>& script
   return answer;
 }
 
+// Control `id`'s rectangle in the dialog's client coordinates.
+RECT ClientRectOf(HWND dialog, int id) {
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 std::wstring TextOf(HWND window) {
   wchar_t text[256] = {};
   ::GetWindowTextW(window, text, 256);
@@ -63,6 +71,32 @@ TEST(ShowErrorWindow, TryAgainAnswersOne) {
   const RECT text = msk::test::DarkPixels(shown, band);
   EXPECT_GT(text.right - text.left, 100) << "no message in the band";
   EXPECT_LT(text.left, 16 + 10);
+}
+
+// The window has a fixed pixel size while its buttons are placed in dialog units: under wine the
+// shell font makes those units so wide that "Cancel" would lie beyond the window's edge.
+TEST(ShowErrorWindow, BothButtonsLieInsideTheClientAreaInTheTemplatesOrderAndSpacing) {
+  DownloadExports dll;
+  RECT client{}, tryAgain{}, cancel{}, templateGap{231 + 52, 0, 300, 0};
+  EXPECT_EQ(ShowWith(dll,
+                     [&](HWND dialog) {
+                       ::GetClientRect(dialog, &client);
+                       tryAgain = ClientRectOf(dialog, IDC_TRY_AGAIN_BUTTON);
+                       cancel = ClientRectOf(dialog, IDC_CANCEL_BUTTON);
+                       ::MapDialogRect(dialog, &templateGap);
+                       ClickButton(dialog, IDC_CANCEL_BUTTON);
+                     }),
+            0);
+  for (const RECT& button : {tryAgain, cancel}) {
+    EXPECT_GT(button.right, button.left);
+    EXPECT_GE(button.left, client.left);
+    EXPECT_GE(button.top, client.top);
+    EXPECT_LE(button.right, client.right);
+    EXPECT_LE(button.bottom, client.bottom);
+  }
+  EXPECT_EQ(cancel.left - tryAgain.right, templateGap.right - templateGap.left)
+      << "Try Again, then Cancel, as far apart as the template has them";
+  EXPECT_EQ(cancel.top, tryAgain.top);
 }
 
 TEST(ShowErrorWindow, CancelAndEveryWayOfClosingAnswerZero) {
