@@ -2,8 +2,6 @@
 
 #include "tools/detail/CodePageApi.h"
 
-#include <boost/throw_exception.hpp>
-
 #include <vector>
 
 namespace Tools::StringTools {
@@ -21,12 +19,6 @@ bool ConvertWith(const std::basic_string<From>& text, std::basic_string<To>& out
   if (convert(codePage, text.c_str(), buffer.data(), needed) == 0) return false;
   out.assign(buffer.data());  // up to the first NUL
   return true;
-}
-
-[[noreturn]] void ThrowConversionError(const char* description) {
-  const std::uint32_t code = detail::ActiveCodePageApi().lastError();
-  BOOST_THROW_EXCEPTION(Error() << ErrorInfo::ErrorCodeTag(code)
-                                << ErrorInfo::ErrorCodeDescription(description));
 }
 
 }  // namespace
@@ -50,24 +42,6 @@ bool ConvertToAnsi(const std::wstring& text, std::string& out) {
 }
 bool ConvertFromAnsi(const std::string& text, std::wstring& out) {
   return ConvertFromCodePage(text, out, kCodePageAnsi);
-}
-
-std::string ConvertToUtf8(const std::wstring& text) {
-  std::string result;
-  if (text.empty()) return result;
-  if (!ConvertToUtf8(text, result)) {
-    ThrowConversionError("Error converting from tstring to std::string (utf16->utf8)");
-  }
-  return result;
-}
-
-std::wstring ConvertToUtf16(const std::string& text) {
-  std::wstring result;
-  if (text.empty()) return result;
-  if (!ConvertFromUtf8(text, result)) {
-    ThrowConversionError("Error converting from std::string to tstring (utf8->utf16)");
-  }
-  return result;
 }
 
 }  // namespace Tools::StringTools
