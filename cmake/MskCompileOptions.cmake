@@ -14,6 +14,9 @@ if(WIN32)
     UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
   # One self-contained file: libstdc++, libgcc and winpthread are linked in.
   target_link_options(msk_options INTERFACE -static -static-libgcc -static-libstdc++)
+  # Every function and object in a section of its own, so the DLL's link can drop what no export
+  # reaches (--gc-sections, src/plugin/CMakeLists.txt).
+  target_compile_options(msk_options INTERFACE -ffunction-sections -fdata-sections)
 endif()
 
 if(MSK_SANITIZER STREQUAL "thread")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: sets up everything, builds both DLLs, the example payload and the example installer
 # for both targets, serves the payload from 127.0.0.1, runs the amd64 installer under wine64 and
-# reports its exit code, the downloaded file's size and checksum against the payload, and a
-# screenshot of the download dialog taken mid-download. Cleans up every process it started.
+# reports its exit code, the downloaded file's size and checksum against the payload, a screenshot
+# of the download dialog taken mid-download and the sizes of both DLLs. Cleans up every process it
+# started.
 #   MSK_PAYLOAD_MIB (default 48) and MSK_PAYLOAD_RATE_MIB (default 8) size and pace the download.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -114,5 +115,8 @@ echo "downloaded: $got_size bytes, sha256 $got"
 [ -f "$install_dir/install-report.txt" ] && sed 's/^/report: /' "$install_dir/install-report.txt" | tr -d '\r'
 if [ -s "$screenshot" ]; then echo "screenshot of the download dialog: $screenshot"; else echo "screenshot: none taken"; fi
 echo "installers: $demo/VelmarSetup-x86.exe, $demo/VelmarSetup-amd64.exe"
+echo "MarlowSetupKit.dll: x86 $(stat -c %s build/win32/bin/MarlowSetupKit.dll) bytes," \
+  "amd64 $(stat -c %s build/win64/bin/MarlowSetupKit.dll) bytes" \
+  "(stripped; symbols beside each in MarlowSetupKit.dll.debug)"
 echo "main job took $(( $(date +%s) - started )) s"
 [ "$exit_code" = 0 ] && [ "$want" = "$got" ]
