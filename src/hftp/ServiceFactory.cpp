@@ -98,6 +98,13 @@ std::shared_ptr<IService> ServiceFactory::CreatePooledService(
                                          std::vector<std::string>(), cookie);
 }
 
+std::shared_ptr<IService> ServiceFactory::CreatePooledService(const std::wstring& url,
+                                                              std::shared_ptr<IObserver> observer,
+                                                              const RequestOptions& options) {
+  return std::make_shared<PooledService>(Utf8(url), std::move(observer), GetDefaultProxyInfo(),
+                                         options);
+}
+
 std::shared_ptr<IServerConnection> ServiceFactory::CreateServerConnection() {
   return std::make_shared<detail::ServerConnection>();
 }

@@ -14,8 +14,10 @@
 // GetDefaultProxyInfo() when `proxy` is null, builds the service and returns it with its transfer
 // started. A string that cannot be converted reaches the transfer empty; conversion stops at a NUL.
 // The loner creators make a LonerService (a worker of its own), the pooled ones a PooledService
-// (the shared pool thread); the pooled creator without a body sends no extra header lines. An
-// exception while the transfer is built leaves the creator as std::exception.
+// (the shared pool thread); the pooled creator without a body sends no extra header lines. The
+// creator that takes RequestOptions (hftp/RequestOptions.h) adds limits the others cannot carry,
+// such as a connect timeout. An exception while the transfer is built leaves the creator as
+// std::exception.
 //
 // The factory keeps no state: the services it made do not depend on it. Pooled services and server
 // connections start the engine's shared threads; see hftp/EngineTeardown.h for ending them.
@@ -24,6 +26,7 @@
 // GetDefaultProxyInfo may.
 
 #include "hftp/IServiceFactory.h"
+#include "hftp/RequestOptions.h"
 
 namespace hftp {
 
@@ -75,6 +78,12 @@ class ServiceFactory : public IServiceFactory {
 
   // The proxy settings of a creator called with a null `proxy`.
   virtual ProxyInfo GetDefaultProxyInfo() const = 0;
+
+  // A pooled GET of `url` within the limits of `options`, through GetDefaultProxyInfo(), without
+  // credentials, header lines or cookie.
+  virtual std::shared_ptr<IService> CreatePooledService(const std::wstring& url,
+                                                        std::shared_ptr<IObserver> observer,
+                                                        const RequestOptions& options);
 
  private:
   ProxyInfo ProxyFor(const ProxyInfo* proxy) const;

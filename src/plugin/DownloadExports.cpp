@@ -11,7 +11,7 @@
 
 namespace {
 
-std::shared_ptr<hftp::IServiceFactory> MakeServiceFactory() {
+std::shared_ptr<hftp::ServiceFactory> MakeServiceFactory() {
   return CreateServiceFactory();
 }
 

@@ -29,8 +29,17 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
   switch (status.GetStatus()) {
     case hftp::StatusData:
       return TakeBlock(data);
-    case hftp::StatusSizeKnown:
     case hftp::StatusCompleted:
+      // The engine completes a transfer whose body it withheld (a "Connection: CLOSE" answer):
+      // fewer bytes than the answer announced are no download. The count compares like with
+      // like, as the DLL's libcurl decodes no content encoding.
+      if (MissesAnnouncedBytes(data.GetTotalSize())) {
+        Fail(Leftover::Delete);
+        return false;
+      }
+      Complete();
+      return true;
+    case hftp::StatusSizeKnown:  // headers only: no body was asked for
       Complete();
       return true;
     case hftp::StatusAborted:
@@ -85,6 +94,10 @@ bool DownloadObserver::OpenFile() noexcept {
   file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   return file_.IsValid();
+}
+
+bool DownloadObserver::MissesAnnouncedBytes(std::int64_t total) const noexcept {
+  return total > 0 && received_ < static_cast<std::uint64_t>(total);
 }
 
 void DownloadObserver::Complete() noexcept {

@@ -9,9 +9,11 @@
 // The file is created (or overwritten) with the first block; a transfer that ends without any
 // byte still leaves an empty file, so Completed() always means the file is there. Completed()
 // after StatusCompleted (or StatusSizeKnown); Failed() after StatusAborted or an error code (the
-// file is then deleted), after any unknown code (the file is kept as it is), when the file cannot
-// be created (the block is refused and nothing else will come) and when a write falls short (the
-// file is deleted and the block refused). A block after a failure is refused.
+// file is then deleted), after a StatusCompleted that brought fewer bytes than the answer's
+// announced size (deleted too; an unknown or zero size is no promise), after any unknown code
+// (the file is kept as it is), when the file cannot be created (the block is refused and nothing
+// else will come) and when a write falls short (the file is deleted and the block refused). A
+// block after a failure is refused.
 //
 // Thread-safety: OnDataChunk runs on the engine's transfer thread; Completed, Failed and
 // WaitForEnd may be called from any thread at the same time. The view must outlive every call
@@ -52,6 +54,8 @@ class DownloadObserver final : public hftp::IObserver {
 
   bool TakeBlock(const hftp::IDataAccessor& data) noexcept;
   bool OpenFile() noexcept;
+  // Fewer bytes arrived than `total` (the size the answer announced; 0 or less: unknown).
+  bool MissesAnnouncedBytes(std::int64_t total) const noexcept;
   void Complete() noexcept;
   void Fail(Leftover leftover) noexcept;
   void ShowProgress(std::int64_t total) noexcept;

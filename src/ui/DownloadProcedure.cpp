@@ -19,9 +19,11 @@ bool Transfer(const std::wstring& url, const std::wstring& path, ProgressView* v
               const ServiceFactoryMaker& makeFactory) {
   const auto observer = std::make_shared<DownloadObserver>(path, view);
   std::shared_ptr<hftp::IService> service;
-  if (const std::shared_ptr<hftp::IServiceFactory> factory =
-          makeFactory ? makeFactory() : nullptr) {
-    service = factory->CreatePooledService(url, observer, nullptr, L"", L"", 0, "");
+  if (const std::shared_ptr<hftp::ServiceFactory> factory = makeFactory ? makeFactory() : nullptr) {
+    hftp::RequestOptions limits;
+    limits.stallTimeout = kStallLimit;
+    limits.connectTimeout = kConnectLimit;
+    service = factory->CreatePooledService(url, observer, limits);
   }
   if (!service) return false;
   WaitForOutcome(*observer);

@@ -53,6 +53,18 @@ TEST(ByteRange, PartialAnswerIsCutAtTheRangesEnd) {
   EXPECT_EQ(range.Take(10, true, 5000).count, 0u);
 }
 
+TEST(ByteRange, ASuffixOfAWholeAnswerEndsAfterItsLength) {
+  ByteRange range(-1, 500);
+  const ByteRange::Slice first = range.Take(600, false, 1000);  // 500 skipped, 100 delivered
+  EXPECT_EQ(first.offset, 500u);
+  EXPECT_EQ(first.count, 100u);
+  EXPECT_FALSE(first.last);
+  const ByteRange::Slice second = range.Take(600, false, 1000);  // more than the size promised
+  EXPECT_EQ(second.count, 400u);
+  EXPECT_TRUE(second.last);
+  EXPECT_TRUE(range.Complete());
+}
+
 TEST(ByteRange, OpenEndIsFixedByTheRevealedTotal) {
   ByteRange range(100, -1);
   range.OnTotalSize(5000);

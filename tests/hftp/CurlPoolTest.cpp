@@ -226,5 +226,22 @@ TEST(CurlPool, AHandleTheMultiHandleRefusesIsReportedAtOnce) {
   EXPECT_EQ(observer->FinalStatus(), StatusError);
 }
 
+TEST(CurlPool, DestroyedWithTransfersInsideItLetsGoOfThemFirst) {
+  // A caller's mistake: the pool goes while a transfer is running. The handle must leave the multi
+  // and share handles first; otherwise libcurl's cleanup calls the freed share lock (under ASan a
+  // report, elsewhere a crash or a hang).
+  WatchedMulti multi;
+  auto service = Get(TestServer::Url("/bytes?size=1000000&rate=100000"), nullptr);
+  CURL* const handle = service->GetHandle();
+  auto pool = std::make_unique<CurlPool>(multi);  // on the heap, where ASan sees freed memory
+  Item item(*pool, multi, service.get());
+  pool->Add(&item, handle);
+  ASSERT_TRUE(TickUntil(*pool, [&] { return multi.lastRunning == 1; }));
+
+  pool.reset();
+  EXPECT_EQ(multi.Count("remove", handle), 1);
+  service.reset();
+}
+
 }  // namespace
 }  // namespace hftp::test

@@ -27,6 +27,13 @@ TEST(HeaderParsing, StatusCode) {
   for (const Case& c : cases) EXPECT_EQ(StatusCodeOf(c.line), c.code) << c.line;
 }
 
+TEST(HeaderParsing, AResponseStartsOnlyWithAStatusLineAtTheBeginning) {
+  EXPECT_TRUE(StartsResponse("HTTP/1.1 302 Found\r\n"));
+  EXPECT_TRUE(StartsResponse("HTTP/2 200\r\n"));
+  EXPECT_FALSE(StartsResponse("Via: HTTP/1.1 gateway\r\n"));  // mid-line: a header, not a response
+  EXPECT_FALSE(StartsResponse("\r\n"));
+}
+
 TEST(HeaderParsing, ConnectionCloseOnlyInCapitalsAndNotOnStatusLines) {
   EXPECT_TRUE(HasConnectionClose("Connection: CLOSE\r\n"));
   EXPECT_TRUE(HasConnectionClose("X-Note: Connection: CLOSE soon\r\n"));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -142,6 +143,20 @@ TEST_F(ServiceFactoryHeaders, TheLonerCreatorSendsItsHeaderLinesInUtf8) {
       })->Body();
   EXPECT_EQ(EchoedHeader(echo, "X-One"), "1");
   EXPECT_EQ(EchoedHeader(echo, "X-Two"), "\xC3\xBC");
+}
+
+TEST_F(ServiceFactoryHeaders, TheOptionsCreatorFetchesThroughTheDefaultProxy) {
+  TestFactory factory;
+  factory.defaultProxy.host = "127.0.0.1";
+  factory.defaultProxy.address = TestServer::HostAndPort();
+  RequestOptions options;
+  options.stallTimeout = std::chrono::seconds(30);
+  options.connectTimeout = std::chrono::seconds(30);
+  const auto observer = RunToEnd([&](std::shared_ptr<IObserver> o) {
+    return factory.CreatePooledService(L"http://msk-proxied.invalid/echo", o, options);
+  });
+  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  EXPECT_EQ(EchoedRequestLine(observer->Body()), "GET http://msk-proxied.invalid/echo HTTP/1.1");
 }
 
 TEST(PluginServiceFactory, HasNoProxyAndOutlivesNothing) {

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -221,6 +222,37 @@ TEST(ServiceOptions, CredentialsAndStallTimeout) {
     EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), c.user, c.password, c.stall,
                      std::vector<std::string>(), ""),
               expected);
+  }
+}
+
+TEST(ServiceOptions, RequestOptionsSetTheStallAndConnectLimits) {
+  using std::chrono::seconds;
+  struct Case {
+    seconds stall;
+    seconds connect;
+    std::optional<long> lowSpeedTime;
+    long connectTimeout;
+  };
+  const Case cases[] = {
+      {seconds(0), seconds(0), std::nullopt, 0},  // the defaults: as the other constructors
+      {seconds(30), seconds(30), 30, 30},
+      {seconds(-5), seconds(-5), std::nullopt, 0},
+      {seconds(1LL << 40), seconds(1LL << 40), 2147483647, 2147483},  // cut to what libcurl takes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.stall.count()) + " " + std::to_string(c.connect.count()));
+    RequestOptions options;
+    options.stallTimeout = c.stall;
+    options.connectTimeout = c.connect;
+    Sequence expected = PlainGet(kUrl);
+    if (c.lowSpeedTime) {
+      InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0),
+                  {Opt::Long(CURLOPT_LOW_SPEED_TIME, *c.lowSpeedTime),
+                   Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
+    }
+    Replace(expected, Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
+            Opt::Long(CURLOPT_CONNECTTIMEOUT, c.connectTimeout));
+    EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), options), expected);
   }
 }
 

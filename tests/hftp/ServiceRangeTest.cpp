@@ -126,6 +126,28 @@ TEST(ServiceRange, RangesThatCannotBeDeliveredFail) {
   }
 }
 
+TEST(ServiceRange, ASuffixThroughARedirectTakesTheSizeOfTheAnswerWithTheBody) {
+  // The redirect's own Content-Length (777) says nothing about the resource behind it.
+  struct Case {
+    const char* target;  // URL-encoded
+    int status;
+    std::string body;
+  };
+  const Case cases[] = {
+      {"%2Fbytes%3Fsize%3D5000", StatusCompleted, PatternBytes(4500, 500)},
+      {"%2Fbytes%3Fsize%3D5000%26ranges%3Dignore", StatusCompleted, PatternBytes(4500, 500)},
+      {"%2Fbytes%3Fsize%3D5000%26ranges%3Dignore%26chunked%3D1", StatusTransferError, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target);
+    auto observer = RunRange(
+        TestServer::Url(std::string("/redirect?n=1&body_size=777&to=") + c.target), -1, 500);
+    EXPECT_EQ(observer->FinalStatus(), c.status);
+    EXPECT_EQ(observer->Body().size(), c.body.size());
+    EXPECT_TRUE(observer->Body() == c.body);
+  }
+}
+
 TEST(ServiceRange, BeyondTheEndIsAnErrorStatus) {
   auto observer = RunRange(TestServer::Url("/bytes?size=5000"), 6000, 6999);  // 416
   ASSERT_EQ(observer->FinalStatus(), StatusError);

@@ -40,8 +40,8 @@ bool Deliver(DownloadObserver& observer, const std::string& bytes, std::int64_t 
   return observer.OnDataChunk(chunk, chunk);
 }
 
-bool End(DownloadObserver& observer, int status) {
-  const hftp::DataChunk chunk(nullptr, 0, status, 0, std::nullopt, 0);
+bool End(DownloadObserver& observer, int status, std::int64_t total = 0) {
+  const hftp::DataChunk chunk(nullptr, 0, status, total, std::nullopt, 0);
   return observer.OnDataChunk(chunk, chunk);
 }
 
@@ -127,6 +127,36 @@ TEST(DownloadObserver, AnEmptyResourceStillLeavesAnEmptyFile) {
     End(observer, status);
     EXPECT_TRUE(observer.Completed()) << status;
     EXPECT_EQ(Text(FileBytes(path)), "") << status;
+  }
+}
+
+TEST(DownloadObserver, ACompletionShortOfTheAnnouncedSizeIsAFailure) {
+  struct Case {
+    const char* body;
+    int status;
+    std::int64_t total;  // as the final notification carries it
+    bool completed;
+  };
+  const Case cases[] = {
+      {"", hftp::StatusCompleted, 5000, false},  // the body was withheld
+      {"1234", hftp::StatusCompleted, 5000, false},
+      {"1234", hftp::StatusCompleted, 4, true},
+      {"", hftp::StatusCompleted, 0, true},  // "Content-Length: 0", or no length at all
+      {"123456", hftp::StatusCompleted, 4, true},
+      {"", hftp::StatusSizeKnown, 5000, true},  // headers only: no body was due
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.body) + " of " + std::to_string(c.total));
+    ScratchFolder folder;
+    const std::wstring path = folder.Path(L"payload.bin");
+    DownloadObserver observer(path, nullptr);
+    if (*c.body != '\0') {
+      ASSERT_TRUE(Deliver(observer, c.body, c.total));
+    }
+    End(observer, c.status, c.total);
+    EXPECT_EQ(observer.Completed(), c.completed);
+    EXPECT_EQ(observer.Failed(), !c.completed);
+    EXPECT_EQ(Text(FileBytes(path)), c.completed ? c.body : "<no file>");
   }
 }
 

@@ -180,8 +180,8 @@ TEST_F(DownloadProcedure, EmptyArgumentsAndFailingFactoriesStartNothing) {
   EXPECT_FALSE(Run(ServerUrl("/bytes?size=10"), L"", counting));
   EXPECT_EQ(made, 0);
 
-  const ui::ServiceFactoryMaker none = [] { return std::shared_ptr<hftp::IServiceFactory>(); };
-  const ui::ServiceFactoryMaker throwing = []() -> std::shared_ptr<hftp::IServiceFactory> {
+  const ui::ServiceFactoryMaker none = [] { return std::shared_ptr<hftp::ServiceFactory>(); };
+  const ui::ServiceFactoryMaker throwing = []() -> std::shared_ptr<hftp::ServiceFactory> {
     throw std::runtime_error("no factory");
   };
   EXPECT_FALSE(Run(ServerUrl("/bytes?size=10"), folder_.Path(L"payload.bin"), none));

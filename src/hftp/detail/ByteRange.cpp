@@ -59,6 +59,7 @@ void ByteRange::Start(bool partialAnswer, std::int64_t totalSize) noexcept {
     if (to_ >= 0) length_ = LengthOf(from_, to_, kUnbounded);
   } else if (totalSize > 0) {
     skip_ = std::max<std::int64_t>(0, totalSize - to_);
+    length_ = std::min(to_, totalSize);  // no more than the suffix, whatever else arrives
   } else {
     undeliverable_ = true;  // where the last bytes begin is unknown
   }

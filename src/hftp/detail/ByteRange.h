@@ -11,8 +11,8 @@
 // "everything" is limited: its bytes are counted, and the transfer is cut once they are all
 // delivered. A 206 answer carries the range itself. A server that ignores the range answers 200
 // with the whole resource; then the bytes before the range are skipped (for a suffix range that
-// needs the resource's size from Content-Length) and the range's own bytes are delivered, so the
-// caller always gets the bytes it asked for, or an Undeliverable() range.
+// needs the size of that answer, from its Content-Length) and the range's own bytes are delivered,
+// no more, so the caller always gets the bytes it asked for, or an Undeliverable() range.
 //
 // Thread-compatible: used by one transfer on its thread.
 

@@ -40,9 +40,14 @@ CurlPool::CurlPool(MultiApi& api)
   curl_share_setopt(share_.get(), CURLSHOPT_USERDATA, &shareLock_);
 }
 
-// The members release the share handle, its lock and the multi handle, in that order; easy handles
-// still in the multi handle are left to curl_multi_cleanup.
-CurlPool::~CurlPool() = default;
+// Transfers still inside are the caller's mistake, but must not corrupt memory: while an easy
+// handle uses the share, curl_share_cleanup refuses, the lock is freed under it and libcurl's later
+// cleanup of the handle calls into freed memory. So every handle leaves the multi and share handles
+// first; then the members release the share handle, its lock and the multi handle, in that order.
+CurlPool::~CurlPool() {
+  for (const auto& transfer : transfers_) LeaveMulti(transfer.first);
+  transfers_.clear();
+}
 
 void CurlPool::Add(IPooled* item, CURL* easyHandle) {
   if (!transfers_.emplace(easyHandle, item).second) return;  // keeps its first item

@@ -16,7 +16,8 @@
 // notification). libcurl forbids changing the multi handle there, so the pool updates its own map
 // at once (a removed item hears nothing more) and applies the change to the multi handle right
 // after curl_multi_perform has returned. A handle leaves the share handle together with the multi
-// handle, so the share can always be cleaned up once the pool goes.
+// handle, so the share can always be cleaned up once the pool goes. A pool destroyed with transfers
+// still inside (which its callers avoid) takes their handles out first; their items hear nothing.
 //
 // A handle that the multi handle refuses is taken out again and its item is told at once, with
 // CURLE_FAILED_INIT, instead of waiting for a completion that would never come.

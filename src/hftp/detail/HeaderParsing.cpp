@@ -26,6 +26,10 @@ bool IsStatusLine(const std::string& line) noexcept {
   return line.find(kStatusMarker) != std::string::npos;
 }
 
+bool StartsResponse(const std::string& line) noexcept {
+  return line.compare(0, sizeof(kStatusMarker) - 1, kStatusMarker) == 0;
+}
+
 int StatusCodeOf(const std::string& line) noexcept {
   const auto marker = line.find(kStatusMarker);
   if (marker == std::string::npos) return 0;

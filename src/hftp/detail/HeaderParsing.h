@@ -18,6 +18,10 @@ namespace hftp::detail {
 // True when the line contains "HTTP/", i.e. is taken for a status line.
 bool IsStatusLine(const std::string& line) noexcept;
 
+// True when the line begins with "HTTP/": the first line of a response (redirects and interim
+// answers included), after which nothing said about an earlier response applies.
+bool StartsResponse(const std::string& line) noexcept;
+
 // The code after the first space that follows "HTTP/"; 0 when the line is no status line, has no
 // such space, or no digits follow it.
 int StatusCodeOf(const std::string& line) noexcept;

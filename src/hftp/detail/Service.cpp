@@ -1,5 +1,7 @@
 #include "hftp/detail/Service.h"
 
+#include <chrono>
+#include <limits>
 #include <utility>
 
 #include "hftp/DataChunk.h"
@@ -8,6 +10,18 @@
 #include "hftp/detail/ResultClassification.h"
 
 namespace hftp::detail {
+namespace {
+
+// libcurl keeps the connect timeout in milliseconds in an int and refuses larger values.
+constexpr std::int32_t kLongestConnectTimeout = std::numeric_limits<int>::max() / 1000;
+
+// `value` in whole seconds, 0 when it is 0 or less, `most` when it is more.
+std::int32_t SecondsWithin(std::chrono::seconds value, std::int32_t most) noexcept {
+  if (value.count() <= 0) return 0;
+  return value.count() >= most ? most : static_cast<std::int32_t>(value.count());
+}
+
+}  // namespace
 
 Service::Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
                  std::string user, std::string password, std::int32_t stallTimeout,
@@ -40,6 +54,15 @@ Service::Service(std::string url, const std::vector<unsigned char>& body,
                  std::string password, std::int32_t stallTimeout, std::string cookie)
     : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, body, std::move(observer), proxy,
               std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
+  Configure();
+}
+
+Service::Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
+                 const RequestOptions& options)
+    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, {}, std::move(observer), proxy,
+              "", "", SecondsWithin(options.stallTimeout, std::numeric_limits<std::int32_t>::max()),
+              "") {
+  connectTimeout_ = SecondsWithin(options.connectTimeout, kLongestConnectTimeout);
   Configure();
 }
 
@@ -121,7 +144,7 @@ void Service::Configure() {
   SetTextOption(h, CURLOPT_RANDOM_FILE, nullptr);
   SetTextOption(h, CURLOPT_EGDSOCKET, nullptr);
 #pragma GCC diagnostic pop
-  SetLongOption(h, CURLOPT_CONNECTTIMEOUT, 0);
+  SetLongOption(h, CURLOPT_CONNECTTIMEOUT, connectTimeout_);
   SetTextOption(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
   SetLongOption(h, CURLOPT_IPRESOLVE, 0);
   SetCallbackOption(h, CURLOPT_HEADERFUNCTION, &Service::HeaderCallback);

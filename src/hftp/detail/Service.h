@@ -27,6 +27,7 @@
 #include "hftp/IObserver.h"
 #include "hftp/IService.h"
 #include "hftp/ProxyInfo.h"
+#include "hftp/RequestOptions.h"
 #include "hftp/Status.h"
 #include "hftp/detail/ByteRange.h"
 #include "hftp/detail/CurlHandles.h"
@@ -51,6 +52,9 @@ class Service final : public IService {
   Service(std::string url, const std::vector<unsigned char>& body,
           std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
           std::string password, std::int32_t stallTimeout, std::string cookie);
+  // GET within the limits of `options`.
+  Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
+          const RequestOptions& options);
 
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
@@ -103,6 +107,7 @@ class Service final : public IService {
   bool completed_ = false;
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
+  long connectTimeout_ = 0;  // seconds; 0: libcurl's own limit
   std::int64_t totalSize_ = 0;
   std::string cookie_;
   std::optional<std::string> headerLine_;

@@ -58,6 +58,12 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
   if (stopped_) return result;
   const std::string& line = *headerLine_;
 
+  // Sizes count only for the response that carries the body: a redirect's Content-Length says
+  // nothing about the resource behind it.
+  if (StartsResponse(line)) {
+    totalSize_ = 0;
+    partial_ = false;
+  }
   const int code = StatusCodeOf(line);
   if (HasConnectionClose(line)) stopped_ = true;
   if (code == 206) {
