@@ -1,8 +1,9 @@
 // The trusted roots the Windows library hands to libcurl: every public root built into it is in
 // the blob, and crypt32 reads every certificate of the blob (libcurl rejects the whole blob at the
 // first one it cannot read).
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, which defines its types.
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,9 @@
 //   msk_trust_test_ca.exe Z:/tmp/pki/ca.pem
 //   -> exit 0 once every certificate of the PEM file is in the store; 1 on any failure, with the
 //      reason on stderr.
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, which defines its types.
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <fstream>

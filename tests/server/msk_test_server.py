@@ -19,6 +19,7 @@ import http.server
 import os
 import signal
 import socket
+import socketserver
 import struct
 import subprocess
 import sys
@@ -438,6 +439,12 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
     request_queue_size = 128
+
+    def server_bind(self):
+        # The socket's bind alone: HTTPServer's own also looks the address's name up (getfqdn),
+        # which takes 10 s where there is no DNS, as in the test guest.
+        socketserver.TCPServer.server_bind(self)
+        self.server_name, self.server_port = self.server_address[:2]
 
     def handle_error(self, request, client_address):
         error = sys.exc_info()[1]

@@ -1,5 +1,6 @@
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, which defines its types.
+#include <wincrypt.h>
 
 #include <memory>
 #include <string>
