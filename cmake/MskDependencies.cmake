@@ -4,7 +4,7 @@ add_library(msk::curl INTERFACE IMPORTED)
 add_library(msk::boost INTERFACE IMPORTED)
 
 if(CMAKE_CROSSCOMPILING AND WIN32)
-  # Static HTTP-only libcurl built by scripts/build-mingw-curl.sh.
+  # Static libcurl (HTTP, HTTPS on Schannel) built by scripts/build-mingw-curl.sh.
   # The scripts take the cache folder from the environment; a configure run sees the same one.
   if(DEFINED ENV{MSK_CACHE_DIR})
     set(msk_default_cache_dir "$ENV{MSK_CACHE_DIR}")

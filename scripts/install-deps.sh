@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool nsis
   googletest libgtest-dev libgmock-dev libcurl4-openssl-dev libboost-dev
   curl clang-format
+  ca-certificates openssl
   qemu-system-x86 debootstrap
 )
 

@@ -3,10 +3,13 @@
 ;   ours    HTTPDownload of MarlowSetupKit.dll (through System::Call, as scripts call it)
 ;   urlmon  URLDownloadToFileW, what a script uses without a download plug-in
 ;   curl    curl's command-line tool, built from the same libcurl as the plug-in
+;   ours_https, curl_https   the first and the last again, over HTTPS from the same machine
 ;
 ; makensis defines: MSK_DLL_SOURCE (the amd64 DLL), MSK_OUT (the installer to write) and
 ; MSK_NSIS_DIR (the repository's nsis/ folder). Environment at run time: MSK_BENCH_URL (the
-; payload), MSK_BENCH_DIR (folder for the downloads and report.txt), MSK_BENCH_CURL (curl.exe).
+; payload), MSK_BENCH_HTTPS_URL (the same over HTTPS, its CA in the machine's ROOT store),
+; MSK_BENCH_CA (that CA's PEM file, for curl.exe), MSK_BENCH_DIR (folder for the downloads and
+; report.txt), MSK_BENCH_CURL (curl.exe).
 Unicode true
 Target amd64-unicode
 !addincludedir "${MSK_NSIS_DIR}"
@@ -32,6 +35,8 @@ Section
   ReadEnvStr $R0 MSK_BENCH_URL
   ReadEnvStr $R1 MSK_BENCH_DIR
   ReadEnvStr $R2 MSK_BENCH_CURL
+  ReadEnvStr $R3 MSK_BENCH_HTTPS_URL
+  ReadEnvStr $R4 MSK_BENCH_CA
   FileOpen $Report "$R1\report.txt" w
 
   !insertmacro Now $5
@@ -48,6 +53,16 @@ Section
   ExecWait '"$R2" --silent --show-error --output "$R1\curl.bin" "$R0?via=curl"' $0
   !insertmacro Now $6
   FileWrite $Report "curl $0 $5 $6$\r$\n"
+
+  !insertmacro Now $5
+  ${MSK_HTTPDownload} "$R3?via=ours" "$R1\ours_https.bin" $0
+  !insertmacro Now $6
+  FileWrite $Report "ours_https $0 $5 $6$\r$\n"
+
+  !insertmacro Now $5
+  ExecWait '"$R2" --silent --show-error --cacert "$R4" --output "$R1\curl_https.bin" "$R3?via=curl"' $0
+  !insertmacro Now $6
+  FileWrite $Report "curl_https $0 $5 $6$\r$\n"
 
   FileClose $Report
 SectionEnd

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds curl's own command-line tool for one mingw target from the Debian curl source that
-# scripts/build-mingw-curl.sh builds the plug-in's libcurl from, with the same options (HTTP only,
-# static), so the download benchmark can compare the plug-in with the ceiling of its dependency.
+# Builds curl's own command-line tool for one mingw target by the recipe the plug-in's libcurl is
+# built by (scripts/mingw-curl-recipe.sh: Debian's source, static, HTTP and HTTPS on Schannel), so
+# the download benchmark can compare the plug-in with the ceiling of its dependency.
 # Usage: build-curl-tool.sh <target-triple>; prints the path of curl.exe. Cached like the library.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+recipe_file=$here/../../scripts/mingw-curl-recipe.sh
+# shellcheck source=../../scripts/mingw-curl-recipe.sh
+. "$recipe_file"
 target=${1:?target triple, e.g. x86_64-w64-mingw32}
 cache=${MSK_CACHE_DIR:-/var/cache/marlowsetupkit}
-recipe=$(cat "$0" "$(dirname "$0")/../../scripts/build-mingw-curl.sh" | sha256sum | cut -c1-12)
-version=$(apt-cache showsrc curl 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -n1)
+recipe=$(cat "$0" "$recipe_file" | sha256sum | cut -c1-12)
+version=$(msk_curl_version)
 [ -n "$version" ] || { echo "build-curl-tool: no curl source package known to apt" >&2; exit 1; }
 prefix="$cache/curl-tool-${version//[:~]/_}-$target-$recipe"
 if [ -x "$prefix/curl.exe" ]; then
@@ -15,25 +19,12 @@ if [ -x "$prefix/curl.exe" ]; then
   exit 0
 fi
 
+mkdir -p "$cache"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-apt-get source -qq --download-only curl >/dev/null 2>&1
-dpkg-source -x ./*.dsc src >/dev/null
-cd src
-[ -x configure ] || autoreconf -fi >/dev/null
 echo "building the curl tool $version for $target (a few minutes)" >&2
-# The library's options (scripts/build-mingw-curl.sh).
-./configure -q --host="$target" --prefix="$prefix.tmp" \
-  --disable-shared --enable-static --with-pic \
-  --without-ssl --without-zlib --without-brotli --without-zstd --without-libidn2 --without-winidn \
-  --without-libpsl --without-nghttp2 --without-ngtcp2 --without-nghttp3 --without-librtmp --without-libssh2 \
-  --without-libgsasl --without-hyper \
-  --disable-ftp --disable-file --disable-ldap --disable-ldaps --disable-rtsp --disable-dict --disable-telnet \
-  --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp --disable-gopher --disable-mqtt \
-  --disable-sspi --disable-ntlm --disable-ntlm-wb --disable-kerberos-auth --disable-negotiate-auth \
-  --disable-manual --disable-docs --disable-unix-sockets >configure.log 2>&1 \
-  || { tail -40 configure.log >&2; exit 1; }
+msk_curl_configure "$target" "$prefix.tmp"   # leaves us in the source folder
 jobs=${MSK_BUILD_JOBS:-2}
 make -s -C lib -j"$jobs" >make.log 2>&1 || { tail -40 make.log >&2; exit 1; }
 make -s -C src -j"$jobs" >>make.log 2>&1 || { tail -40 make.log >&2; exit 1; }

@@ -1,19 +1,26 @@
 #!/usr/bin/env python3
 """Drives the download benchmark inside a prepared wine prefix and X display (bench/download/run.sh):
-serves one payload on loopback, runs the benchmark installer, checks the three downloads and
-prints their speeds, the ratios to HTTPDownload, and HTTPDownload's time from the moment its file
+serves one payload on loopback over HTTP and over HTTPS (a test CA, put into the prefix's machine
+ROOT store by the trust tool), runs the benchmark installer, checks the five downloads and prints
+their speeds, the ratios to HTTPDownload over HTTP, and HTTPDownload's time from the moment its file
 holds the last byte to its return.
 
-    download_bench.py --installer DownloadBench.exe --curl curl.exe --work DIR [--size BYTES]
+    download_bench.py --installer DownloadBench.exe --curl curl.exe
+                      --trust-tool msk_trust_test_ca.exe --work DIR [--size BYTES]
 """
 import argparse
 import hashlib
 import http.server
 import os
+import ssl
 import subprocess
 import sys
 import threading
 import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "server"))
+import msk_test_tls  # noqa: E402 - the test server's PKI
 
 FILETIME_UNIX_OFFSET = 11644473600  # seconds from 1601-01-01 to 1970-01-01
 
@@ -26,8 +33,8 @@ def filetime_to_unix(value):
     return int(value) / 1e7 - FILETIME_UNIX_OFFSET
 
 
-def serve(payload):
-    """A loopback server for /payload.bin."""
+def serve(payload, tls=None):
+    """A loopback server for /payload.bin; over HTTPS when given an SSL context."""
     view = memoryview(payload)
 
     class Handler(http.server.BaseHTTPRequestHandler):
@@ -52,6 +59,8 @@ def serve(payload):
             self.wfile.flush()
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    if tls is not None:
+        server.socket = tls.wrap_socket(server.socket, server_side=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
@@ -60,6 +69,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--installer", required=True)
     parser.add_argument("--curl", required=True)
+    parser.add_argument("--trust-tool", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--size", type=int, default=256 * 1024 * 1024)
     args = parser.parse_args()
@@ -69,9 +79,18 @@ def main():
     digest = hashlib.sha256(payload).hexdigest()
     server = serve(payload)
     url = f"http://127.0.0.1:{server.server_address[1]}/payload.bin"
+    pki = msk_test_tls.make_pki(os.path.join(args.work, "pki"))
+    ca = os.path.join(pki, "ca.pem")
+    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    tls.load_cert_chain(os.path.join(pki, "good.pem"), os.path.join(pki, "server.key"))
+    https_server = serve(payload, tls)
+    https_url = f"https://localhost:{https_server.server_address[1]}/payload.bin"
+    subprocess.run(["wine", args.trust_tool, windows_path(ca)], check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
 
     env = dict(os.environ, MSK_BENCH_URL=url, MSK_BENCH_DIR=windows_path(args.work),
-               MSK_BENCH_CURL=windows_path(args.curl))
+               MSK_BENCH_CURL=windows_path(args.curl), MSK_BENCH_HTTPS_URL=https_url,
+               MSK_BENCH_CA=windows_path(ca))
     # The observer writes every block straight through: the file reaches its full size when the
     # last byte has arrived.
     ours = os.path.join(args.work, "ours.bin")
@@ -92,6 +111,7 @@ def main():
         full["stop"] = True
         watcher.join()
         server.shutdown()
+        https_server.shutdown()
 
     rows = {}
     for line in open(os.path.join(args.work, "report.txt"), encoding="utf-8", errors="replace"):
@@ -100,10 +120,11 @@ def main():
             rows[fields[0]] = (fields[1], filetime_to_unix(fields[2]), filetime_to_unix(fields[3]))
 
     megabytes = args.size / 1e6
-    print(f"payload: {args.size} bytes ({args.size / 2**20:.0f} MiB) from {url}")
+    print(f"payload: {args.size} bytes ({args.size / 2**20:.0f} MiB) from {url} and {https_url}")
     speeds = {}
     problems = []
-    for method, expected in (("ours", "1"), ("urlmon", "0"), ("curl", "0")):
+    for method, expected in (("ours", "1"), ("urlmon", "0"), ("curl", "0"), ("ours_https", "1"),
+                             ("curl_https", "0")):
         if method not in rows:
             problems.append(f"{method}: no result")
             continue
@@ -116,7 +137,8 @@ def main():
             continue
         speeds[method] = megabytes / (end - start)
     labels = {"ours": "HTTPDownload (MarlowSetupKit)", "urlmon": "URLDownloadToFileW (urlmon)",
-              "curl": "curl.exe (same libcurl)"}
+              "curl": "curl.exe (same libcurl)", "ours_https": "HTTPDownload over HTTPS",
+              "curl_https": "curl.exe over HTTPS"}
     for method, speed in speeds.items():
         ratio = f"{speed / speeds['ours']:.2f} x ours" if "ours" in speeds else ""
         print(f"  {labels[method]:<32} {speed:8.1f} MB/s   {ratio}")

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Download benchmark under wine64: one amd64 installer fetches a 256 MiB payload from a loopback
 # server with HTTPDownload, with URLDownloadToFileW and with curl.exe built from the same libcurl,
-# and the figures are printed (MB/s, ratios to HTTPDownload, HTTPDownload's last-byte-to-return).
+# then with HTTPDownload and curl.exe over HTTPS, and the figures are printed (MB/s, ratios to
+# HTTPDownload, HTTPDownload's last-byte-to-return).
 #   bench/download/run.sh [win64-build-dir]      # default build/win64; configured if needed
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/win64}
+mkdir -p "$build"
+build=$(cd "$build" && pwd)  # makensis and wine are handed paths from other folders
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win64 -S "$root" -B "$build" >/dev/null
-cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit >/dev/null
+# The DLL, and the tool that puts the benchmark's test CA into the prefix's machine ROOT store.
+cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit msk_trust_test_ca >/dev/null
 curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
 
 work=$(mktemp -d /tmp/msk-download-bench.XXXXXX)
@@ -37,4 +41,4 @@ wineserver -w
 
 mkdir -p "$work/out"
 python3 "$root/bench/download/download_bench.py" --installer "$work/DownloadBench.exe" \
-  --curl "$curl_exe" --work "$work/out"
+  --curl "$curl_exe" --trust-tool "$build/tests/installer/msk_trust_test_ca.exe" --work "$work/out"

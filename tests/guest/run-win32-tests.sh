@@ -61,6 +61,9 @@ for installer in "$build"/installer-tests/*.exe; do
 done >>"$results/plan"
 grep -qE '^(gtest|installer) ' "$results/plan" || { echo "run-win32-tests: no test programs in $build" >&2; exit 2; }
 
+# The test server's PKI, made here: the guest has no openssl tool (tests/server/msk_test_tls.py).
+python3 "$src/tests/server/msk_test_tls.py" make-pki "$results/pki"
+
 t0=$SECONDS
 image=$("$here/build-image.sh")
 echo "run-win32-tests: guest image ready in $((SECONDS - t0)) s ($image)"

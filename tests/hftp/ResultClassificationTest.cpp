@@ -38,8 +38,16 @@ TEST(ResultClassification, ListedCodes) {
 }
 
 TEST(ResultClassification, UnlistedCodesAreErrorsNotData) {
-  for (const int code : {68, 69, 70, 71, 72, 73, 74, 77, 78, 94, 99, 1000, -1}) {
+  for (const int code : {68, 69, 70, 71, 72, 73, 74, 78, 94, 99, 1000, -1}) {
     EXPECT_EQ(ClassifyResult(code), StatusError) << code;
+  }
+}
+
+TEST(ResultClassification, CertificateProblemsBeyondTheTableAreAccessDenied) {
+  for (const int code :
+       {CURLE_SSL_CACERT_BADFILE, CURLE_SSL_CRL_BADFILE, CURLE_SSL_ISSUER_ERROR,
+        CURLE_SSL_PINNEDPUBKEYNOTMATCH, CURLE_SSL_INVALIDCERTSTATUS, CURLE_SSL_CLIENTCERT}) {
+    EXPECT_EQ(ClassifyResult(code), StatusAccessDenied) << code;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TransferHelpers.h"
@@ -95,8 +96,13 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Null(CURLOPT_QUOTE),
       Opt::Null(CURLOPT_POSTQUOTE),
       Opt::Null(CURLOPT_PREQUOTE),
-      Opt::Long(CURLOPT_SSLVERSION, 0),
-      Opt::Long(CURLOPT_SSL_VERIFYPEER, 0),
+      Opt::Long(CURLOPT_SSLVERSION, CURL_SSLVERSION_TLSv1_2),
+      Opt::Long(CURLOPT_SSL_VERIFYPEER, 1),  // verified: an installer runs what it downloads
+      Opt::Text(CURLOPT_REDIR_PROTOCOLS_STR, "http,https"),
+      Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT),
+#ifdef _WIN32
+      Opt::Data(CURLOPT_CAINFO_BLOB),  // the machine's roots and the built-in ones
+#endif
       Opt::Long(CURLOPT_TIMECONDITION, 0),
       Opt::Long(CURLOPT_TIMEVALUE, 0),
       Opt::Null(CURLOPT_CUSTOMREQUEST),
@@ -275,6 +281,24 @@ TEST(ServiceOptions, Ranges) {
     Sequence expected = PlainGet(kUrl);
     if (c.extra) InsertAfter(expected, Opt::Long(CURLOPT_MAXCONNECTS, 10), {*c.extra});
     EXPECT_EQ(Record(kUrl, c.from, c.to, nullptr, ProxyInfo(), "", "", 0, ""), expected);
+  }
+}
+
+TEST(ServiceOptions, ATransferThatStartsOnHttpsIsRedirectedOnlyToHttps) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"https://127.0.0.1:9/file.bin", "https"},
+      {"HTTPS://127.0.0.1:9/file.bin", "https"},
+      {"http://127.0.0.1:9/file.bin", "http,https"},
+      {"127.0.0.1:9/file.bin", "http,https"},  // libcurl guesses http
+      {"httpsx://127.0.0.1:9/file.bin", "http,https"},
+  };
+  for (const auto& [url, protocols] : cases) {
+    SCOPED_TRACE(url);
+    Sequence expected = PlainGet(url);
+    Replace(expected, Opt::Text(CURLOPT_REDIR_PROTOCOLS_STR, "http,https"),
+            Opt::Text(CURLOPT_REDIR_PROTOCOLS_STR, protocols));
+    EXPECT_EQ(Record(url, nullptr, ProxyInfo(), "", "", 0, std::vector<std::string>(), ""),
+              expected);
   }
 }
 

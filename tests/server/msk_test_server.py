@@ -5,8 +5,8 @@
     msk_test_server.py stop  --state-dir DIR   # end it (a server that is already gone is fine)
     msk_test_server.py serve --state-dir DIR   # run in the foreground (what `start` spawns)
 
-`start` writes DIR/server.info ("address=127.0.0.1:PORT" and "closed_port=PORT" lines) and
-DIR/pid. The server is stateless: every behaviour is chosen by the request's path and query, so
+`start` writes DIR/server.info ("address=127.0.0.1:PORT" and "closed_port=PORT" lines, and the
+HTTPS listeners of msk_test_tls.py) and DIR/pid. The server is stateless: every behaviour is chosen by the request's path and query, so
 any number of tests share one server in parallel. README.md beside this file documents the routes
 and their parameters; a new behaviour is one handler function plus one entry in ROUTES.
 
@@ -19,12 +19,15 @@ import http.server
 import os
 import signal
 import socket
+import socketserver
 import struct
 import subprocess
 import sys
 import threading
 import time
 import urllib.parse
+
+import msk_test_tls
 
 # -------------------------------------------------------------------------------------------------
 # Generated bodies. Byte i of every generated body is ((i % PERIOD) + (i % PERIOD) // 251) % 256.
@@ -437,6 +440,12 @@ class Server(http.server.ThreadingHTTPServer):
     allow_reuse_address = True
     request_queue_size = 128
 
+    def server_bind(self):
+        # The socket's bind alone: HTTPServer's own also looks the address's name up (getfqdn),
+        # which takes 10 s where there is no DNS, as in the test guest.
+        socketserver.TCPServer.server_bind(self)
+        self.server_name, self.server_port = self.server_address[:2]
+
     def handle_error(self, request, client_address):
         error = sys.exc_info()[1]
         if isinstance(error, (ConnectionError, TimeoutError, DroppedOnPurpose)):
@@ -455,28 +464,41 @@ def state_files(state_dir):
     return os.path.join(state_dir, "server.info"), os.path.join(state_dir, "pid")
 
 
-def serve(state_dir):
+def serve(state_dir, pki_dir=None):
     os.makedirs(state_dir, exist_ok=True)
     info_path, pid_path = state_files(state_dir)
     server = Server(("127.0.0.1", 0), Handler)
+    # The same routes over HTTPS, one listener per server certificate; a fresh PKI unless one
+    # made elsewhere is named (a machine without the openssl tool).
+    pki_dir = pki_dir or msk_test_tls.make_pki(os.path.join(state_dir, "pki"))
+    https = msk_test_tls.https_servers(pki_dir, Server, Handler)
+    for listener in https.values():
+        threading.Thread(target=listener.serve_forever, kwargs={"poll_interval": 0.2},
+                         daemon=True).start()
     # Bound but never listening: connecting to it is refused, and while we hold it no one else
     # can start listening there.
     closed = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     closed.bind(("127.0.0.1", 0))
 
     def stop(_signum, _frame):
-        threading.Thread(target=server.shutdown, daemon=True).start()
+        for each in [server] + list(https.values()):
+            threading.Thread(target=each.shutdown, daemon=True).start()
 
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
 
     write_atomically(pid_path, "%d\n" % os.getpid())
     write_atomically(info_path, "address=127.0.0.1:%d\nclosed_port=%d\n"
-                     % (server.server_address[1], closed.getsockname()[1]))
+                     % (server.server_address[1], closed.getsockname()[1])
+                     + "".join("https_%s=%d\n" % (name, listener.server_address[1])
+                               for name, listener in https.items())
+                     + "test_ca=%s\n" % os.path.join(pki_dir, "ca.pem"))
     try:
         server.serve_forever(poll_interval=0.2)
     finally:
         server.server_close()
+        for listener in https.values():
+            listener.server_close()
         closed.close()
         for path in (info_path, pid_path):
             remove_quietly(path)
@@ -536,13 +558,15 @@ def accepts_connections(address):
         return False
 
 
-def start(state_dir, timeout=15.0):
+def start(state_dir, pki_dir=None, timeout=15.0):
     stop(state_dir)  # a server left over from an interrupted run
     os.makedirs(state_dir, exist_ok=True)
     log_path = os.path.join(state_dir, "server.log")
+    pki_arguments = ["--pki", pki_dir] if pki_dir else []
     with open(log_path, "ab") as log:
         child = subprocess.Popen(
-            [sys.executable, os.path.abspath(__file__), "serve", "--state-dir", state_dir],
+            [sys.executable, os.path.abspath(__file__), "serve", "--state-dir", state_dir]
+            + pki_arguments,
             stdin=subprocess.DEVNULL, stdout=log, stderr=log, close_fds=True,
             start_new_session=True)  # outlives this process and the caller's process group
     deadline = time.monotonic() + timeout
@@ -598,13 +622,16 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("command", choices=("start", "stop", "serve"))
     parser.add_argument("--state-dir", required=True, help="where server.info, pid and server.log live")
+    parser.add_argument("--pki", help="a test PKI made by msk_test_tls.py make-pki (default: a "
+                                      "fresh one in the state dir)")
     args = parser.parse_args(argv)
     state_dir = os.path.abspath(args.state_dir)
+    pki_dir = os.path.abspath(args.pki) if args.pki else None
     if args.command == "start":
-        return start(state_dir)
+        return start(state_dir, pki_dir)
     if args.command == "stop":
         return stop(state_dir)
-    serve(state_dir)
+    serve(state_dir, pki_dir)
     return 0
 
 

@@ -65,4 +65,18 @@ unsigned short TestServer::ClosedPort() {
   return static_cast<unsigned short>(std::stoi(Lookup("closed_port")));
 }
 
+std::string TestServer::HttpsUrl(const std::string& certificate, const std::string& pathAndQuery) {
+  const std::string port = Lookup(("https_" + certificate).c_str());
+  return port.empty() ? std::string() : "https://localhost:" + port + pathAndQuery;
+}
+
+std::string TestServer::TestCaFile() {
+  const std::string path = Lookup("test_ca");
+#ifdef _WIN32
+  // The server writes its own (Linux) path; wine shows that file system as drive Z:.
+  if (!path.empty()) return "Z:" + path;
+#endif
+  return path;
+}
+
 }  // namespace msk::test

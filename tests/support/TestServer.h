@@ -8,7 +8,11 @@
 //   const std::string url = msk::test::TestServer::Url("/bytes?size=1000");
 //
 // The server is stateless: every behaviour is chosen by the request path and query (see
-// tests/server/README.md), so tests can run in parallel against the one server.
+// tests/server/README.md), so tests can run in parallel against the one server. It serves the same
+// routes over HTTPS too, once per kind of server certificate of its test PKI:
+//
+//   const std::string https = msk::test::TestServer::HttpsUrl("good", "/bytes?size=1000");
+//   // https://localhost:<port>/bytes?size=1000, its certificate issued by TestCaFile()
 
 #include <string>
 
@@ -24,6 +28,11 @@ class TestServer {
   static std::string HostAndPort();
   // A loopback port on which nothing listens, for connection-refused cases.
   static unsigned short ClosedPort();
+  // "https://localhost:<port>" + pathAndQuery, where the server presents the certificate
+  // `certificate`: good, wrong_host, self_signed, expired or unknown_ca (tests/server/README.md).
+  static std::string HttpsUrl(const std::string& certificate, const std::string& pathAndQuery);
+  // The PEM file of the CA that issued the good certificate, as this process opens it.
+  static std::string TestCaFile();
 };
 
 }  // namespace msk::test

@@ -28,6 +28,10 @@ const ResultGroup kGroups[] = {
     // FAILED_INIT, OUT_OF_MEMORY, SSL_CONNECT_ERROR, BAD_FUNCTION_ARGUMENT, GOT_NOTHING, ...
     {StatusError, {2,  8,  14, 17, 21, 25, 27, 35, 38, 39, 40, 41, 43, 44,
                    48, 49, 50, 51, 52, 53, 54, 57, 61, 63, 64, 66, 75, 76}},
+    // Certificate problems among the newer codes: SSL_CACERT_BADFILE (the trusted roots could not
+    // be read), SSL_CRL_BADFILE, SSL_ISSUER_ERROR, SSL_PINNEDPUBKEYNOTMATCH,
+    // SSL_INVALIDCERTSTATUS, SSL_CLIENTCERT.
+    {StatusAccessDenied, {77, 82, 83, 90, 91, 98}},
 };
 
 }  // namespace

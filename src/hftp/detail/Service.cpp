@@ -8,6 +8,7 @@
 #include "hftp/detail/CurlGlobal.h"
 #include "hftp/detail/EasyOptions.h"
 #include "hftp/detail/ResultClassification.h"
+#include "hftp/detail/TlsOptions.h"
 
 namespace hftp::detail {
 namespace {
@@ -128,8 +129,10 @@ void Service::Configure() {
   SetListOption(h, CURLOPT_QUOTE, nullptr);
   SetListOption(h, CURLOPT_POSTQUOTE, nullptr);
   SetListOption(h, CURLOPT_PREQUOTE, nullptr);
-  SetLongOption(h, CURLOPT_SSLVERSION, 0);
-  SetLongOption(h, CURLOPT_SSL_VERIFYPEER, 0);
+  SetLongOption(h, CURLOPT_SSLVERSION, CURL_SSLVERSION_TLSv1_2);  // TLS 1.2 at least
+  // The installer runs what it downloads: the server must prove it is the one the URL names.
+  SetLongOption(h, CURLOPT_SSL_VERIFYPEER, 1);
+  ConfigureTls(h, url_);
   SetLongOption(h, CURLOPT_TIMECONDITION, 0);
   SetLongOption(h, CURLOPT_TIMEVALUE, 0);
   SetTextOption(h, CURLOPT_CUSTOMREQUEST, nullptr);

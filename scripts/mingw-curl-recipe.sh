@@ -1,0 +1,39 @@
+# The one recipe for libcurl on mingw, sourced by scripts/build-mingw-curl.sh (the library the DLL
+# links) and bench/download/build-curl-tool.sh (curl's own tool, for comparison). Changing this file
+# changes both cache keys.
+#
+# Debian's curl source package with Debian's patches, static, HTTP and HTTPS only. TLS is Schannel,
+# the operating system's own: it adds no library to the DLL and is patched by Windows Update. The
+# trusted roots are handed over by the engine at run time, so no CA bundle path is compiled in.
+
+# The curl source version apt knows, e.g. 7.88.1-10+deb12u15; empty when deb-src is missing.
+msk_curl_version() {
+  apt-cache showsrc curl 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -n1
+}
+
+# Unpacks the source into ./src of the current folder, configured for TARGET, installing to PREFIX.
+msk_curl_configure() {
+  local target=$1 prefix=$2
+  apt-get source -qq --download-only curl >/dev/null 2>&1
+  dpkg-source -x ./*.dsc src >/dev/null   # applies Debian's patches: the code is Debian's curl
+  cd src
+  [ -x configure ] || autoreconf -fi >/dev/null
+  # Schannel brings SSPI with it; nothing else does: no compression, no IDN, no authentication
+  # schemes beyond Basic and Digest, so curl_global_init pulls in nothing extra. Nor what the engine
+  # never switches on (Alt-Svc and HSTS caches, DNS over HTTPS, MIME posts, AWS signatures, verbose
+  # logging): the size report of the DLL shows them as dead weight.
+  ./configure -q --host="$target" --prefix="$prefix" \
+    --disable-shared --enable-static --with-pic \
+    --with-schannel --without-ca-bundle --without-ca-path --without-ca-fallback \
+    --without-zlib --without-brotli --without-zstd --without-libidn2 --without-winidn \
+    --without-libpsl --without-nghttp2 --without-ngtcp2 --without-nghttp3 --without-librtmp --without-libssh2 \
+    --without-libgsasl --without-hyper \
+    --disable-ftp --disable-file --disable-ldap --disable-ldaps --disable-rtsp --disable-dict --disable-telnet \
+    --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp --disable-gopher --disable-mqtt \
+    --disable-ntlm --disable-ntlm-wb --disable-kerberos-auth --disable-negotiate-auth \
+    --disable-manual --disable-docs --disable-unix-sockets \
+    --disable-alt-svc --disable-hsts --disable-doh --disable-mime --disable-aws --disable-verbose \
+    >configure.log 2>&1 \
+    || { tail -40 configure.log >&2; return 1; }
+  grep -q '^#define USE_SCHANNEL 1' lib/curl_config.h || { echo "configure did not enable Schannel" >&2; return 1; }
+}

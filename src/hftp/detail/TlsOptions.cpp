@@ -1,0 +1,25 @@
+#include "hftp/detail/TlsOptions.h"
+
+#include <cctype>
+
+#include "hftp/detail/EasyOptions.h"
+#include "hftp/detail/TrustedRoots.h"
+
+namespace hftp::detail {
+
+const char* RedirectProtocols(std::string_view url) noexcept {
+  constexpr std::string_view kHttps = "https:";
+  bool https = url.size() >= kHttps.size();
+  for (std::size_t i = 0; https && i < kHttps.size(); ++i) {
+    https = std::tolower(static_cast<unsigned char>(url[i])) == kHttps[i];
+  }
+  return https ? "https" : "http,https";
+}
+
+void ConfigureTls(CURL* handle, std::string_view url) noexcept {
+  SetTextOption(handle, CURLOPT_REDIR_PROTOCOLS_STR, RedirectProtocols(url));
+  SetLongOption(handle, CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
+  ApplyTrustedRoots(handle);
+}
+
+}  // namespace hftp::detail

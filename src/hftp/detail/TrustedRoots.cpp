@@ -1,0 +1,41 @@
+#include "hftp/detail/TrustedRoots.h"
+
+#include <mutex>
+#include <utility>
+
+#include "hftp/detail/EasyOptions.h"
+
+namespace hftp::detail {
+namespace {
+
+std::mutex caFileMutex;
+std::shared_ptr<const std::string> caFile;  // guarded by caFileMutex; null: the platform's roots
+
+std::shared_ptr<const std::string> CurrentCaFile() noexcept {
+  const std::lock_guard<std::mutex> lock(caFileMutex);
+  return caFile;
+}
+
+std::shared_ptr<const std::string> ReplaceCaFile(std::shared_ptr<const std::string> file) noexcept {
+  const std::lock_guard<std::mutex> lock(caFileMutex);
+  return std::exchange(caFile, std::move(file));
+}
+
+}  // namespace
+
+void ApplyTrustedRoots(CURL* handle) noexcept {
+  if (const std::shared_ptr<const std::string> file = CurrentCaFile()) {
+    SetTextOption(handle, CURLOPT_CAINFO, file->c_str());
+  } else if (const curl_blob* roots = PlatformTrustedRoots()) {
+    SetPointerOption(handle, CURLOPT_CAINFO_BLOB, roots);
+  }
+}
+
+ScopedTrustedCaFile::ScopedTrustedCaFile(std::string path)
+    : previous_(ReplaceCaFile(std::make_shared<const std::string>(std::move(path)))) {}
+
+ScopedTrustedCaFile::~ScopedTrustedCaFile() {
+  ReplaceCaFile(std::move(previous_));
+}
+
+}  // namespace hftp::detail

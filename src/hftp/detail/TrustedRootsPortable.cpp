@@ -1,0 +1,10 @@
+#include "hftp/detail/TrustedRoots.h"
+
+namespace hftp::detail {
+
+// libcurl's default: the CA bundle the system's libcurl was built to use.
+const curl_blob* PlatformTrustedRoots() noexcept {
+  return nullptr;
+}
+
+}  // namespace hftp::detail
