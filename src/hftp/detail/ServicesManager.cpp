@@ -69,11 +69,32 @@ void ServicesManager::Run() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!running_) break;
-      if (poolAlive_) pool_->Post(&CurlPool::Tick);
+      if (poolAlive_) PostTick();
     }
     std::this_thread::sleep_for(kTickPeriod);
   }
   DestroyPool();
+}
+
+void ServicesManager::PostTick() noexcept {
+  if (tickQueued_.exchange(true, std::memory_order_acq_rel)) return;
+  try {
+    // The pool lives no longer than the manager, so a tick that finds the pool finds `this`.
+    pool_->Post([this](CurlPool& pool) { Tick(pool); });
+  } catch (...) {
+    tickQueued_.store(false, std::memory_order_release);  // the next period tries again
+  }
+}
+
+void ServicesManager::Tick(CurlPool& pool) noexcept {
+  tickQueued_.store(false, std::memory_order_release);
+  try {
+    pool.Tick();
+    if (pool.AwaitActivity(kActivityWait)) PostTick();
+  } catch (...) {
+    // An observer's exception never gets here (the service catches it); an allocation failure
+    // inside the pool leaves the next period to try again.
+  }
 }
 
 void ServicesManager::Stop() {
