@@ -1,7 +1,5 @@
 #include "hftp/detail/ServicesManager.h"
 
-#include <thread>
-
 #include "hftp/detail/ThreadPriority.h"
 
 namespace hftp::detail {
@@ -65,13 +63,13 @@ void ServicesManager::RemoveTransfer(IPooled* item, void* easyHandle) {
 
 void ServicesManager::Run() {
   LowerCurrentThreadToIdlePriority();
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!running_) break;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (running_) {
       if (poolAlive_) PostTick();
+      // Stop wakes the thread at once: a download's teardown does not wait out the period.
+      stopping_.wait_for(lock, kTickPeriod, [this] { return !running_; });
     }
-    std::this_thread::sleep_for(kTickPeriod);
   }
   DestroyPool();
 }
@@ -98,8 +96,11 @@ void ServicesManager::Tick(CurlPool& pool) noexcept {
 }
 
 void ServicesManager::Stop() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  running_ = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+  }
+  stopping_.notify_all();
 }
 
 void ServicesManager::DestroyPool() {

@@ -28,6 +28,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -81,9 +82,10 @@ class ServicesManager {
   // destroyed (calls then find it disposed and do nothing). Never reassigned, so the shared worker
   // can reach it without the mutex.
   const std::unique_ptr<PoolObject> pool_;
-  std::mutex mutex_;       // guards running_ and poolAlive_; held around adding and removing
-  bool running_ = true;    // until Stop
-  bool poolAlive_ = true;  // until DestroyPool
+  std::mutex mutex_;  // guards running_ and poolAlive_; held around adding and removing
+  std::condition_variable stopping_;  // wakes the thread when running_ goes false
+  bool running_ = true;               // until Stop
+  bool poolAlive_ = true;             // until DestroyPool
   std::atomic<bool> tickQueued_{false};
   std::unique_ptr<Tools::ThreadAdapter::Thread> thread_;  // last: starts once the rest exists
 };
