@@ -45,7 +45,9 @@ class ServicesManager {
   static constexpr std::chrono::milliseconds kTickPeriod{10};
   // How long a tick of a pool with transfers waits for one of their sockets before it leaves the
   // rest to the next period. Long enough to bridge the gaps between a sender's writes, short enough
-  // that adding and removing transfers never wait for it noticeably.
+  // that adding and removing transfers never wait for it noticeably: natively, with it one pooled
+  // download went from 300-370 MB/s to 1500-2600 MB/s (as fast as the curl tool); 0 ms gained
+  // nothing, and 5 ms no more than 1-2 ms while letting a job wait up to 5.5 ms for the worker.
   static constexpr std::chrono::milliseconds kActivityWait{2};
 
   // The manager, created on first use (published with a compare-and-swap; a thread that loses the
