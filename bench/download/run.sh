@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Download benchmark under wine64: one amd64 installer fetches a 256 MiB payload from a loopback
 # server with HTTPDownload, with URLDownloadToFileW and with curl.exe built from the same libcurl,
-# and the figures are printed (MB/s, ratios to HTTPDownload, HTTPDownload's last-byte-to-return).
+# in five rounds, and the figures are printed (median MB/s, ratios to HTTPDownload,
+# HTTPDownload's last-byte-to-return), then as rows for the README's benchmark table.
 #   bench/download/run.sh [win64-build-dir]      # default build/win64; configured if needed
+#   MSK_BENCH_ROUNDS=N, MSK_BENCH_MACHINE=TEXT   # other round count; the machine named in the rows
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/win64}
+build=$(realpath -m "${1:-$root/build/win64}")  # makensis resolves paths from elsewhere
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win64 -S "$root" -B "$build" >/dev/null
 cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit >/dev/null
 curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
@@ -36,5 +38,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&
 wineserver -w
 
 mkdir -p "$work/out"
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
 python3 "$root/bench/download/download_bench.py" --installer "$work/DownloadBench.exe" \
-  --curl "$curl_exe" --work "$work/out"
+  --curl "$curl_exe" --work "$work/out" --rounds "${MSK_BENCH_ROUNDS:-5}" \
+  --machine "${MSK_BENCH_MACHINE:-${cpu:-unknown CPU}, $(nproc) cores, wine64 $(wine --version 2>/dev/null | sed 's/^wine-//')}"
