@@ -1,15 +1,17 @@
-; The download benchmark's installer: fetches the same payload three ways, one after the other, and
-; writes for each the result and the wall-clock times (FILETIME, 100 ns units) around the call.
+; The download benchmark's installer: fetches the payload one of three ways, chosen by
+; MSK_BENCH_METHOD, and writes the result and the wall-clock times (FILETIME, 100 ns units) around
+; the call into report.txt. The driver runs it once per way and round, so that every way starts
+; alike.
 ;   ours    HTTPDownload of MarlowSetupKit.dll (through System::Call, as scripts call it)
 ;   urlmon  URLDownloadToFileW, what a script uses without a download plug-in
 ;   curl    curl's command-line tool, built from the same libcurl as the plug-in
 ;   ours_https, curl_https   the first and the last again, over HTTPS from the same machine
 ;
 ; makensis defines: MSK_DLL_SOURCE (the amd64 DLL), MSK_OUT (the installer to write) and
-; MSK_NSIS_DIR (the repository's nsis/ folder). Environment at run time: MSK_BENCH_URL (the
-; payload), MSK_BENCH_HTTPS_URL (the same over HTTPS, its CA in the machine's ROOT store),
-; MSK_BENCH_CA (that CA's PEM file, for curl.exe), MSK_BENCH_DIR (folder for the downloads and
-; report.txt), MSK_BENCH_CURL (curl.exe).
+; MSK_NSIS_DIR (the repository's nsis/ folder). Environment at run time: MSK_BENCH_METHOD,
+; MSK_BENCH_URL (the payload), MSK_BENCH_HTTPS_URL (the same over HTTPS, its CA in the machine's
+; ROOT store), MSK_BENCH_CA (that CA's PEM file, for curl.exe), MSK_BENCH_DIR (folder for the
+; download and report.txt), MSK_BENCH_CURL (curl.exe).
 Unicode true
 Target amd64-unicode
 !addincludedir "${MSK_NSIS_DIR}"
@@ -35,34 +37,45 @@ Section
   ReadEnvStr $R0 MSK_BENCH_URL
   ReadEnvStr $R1 MSK_BENCH_DIR
   ReadEnvStr $R2 MSK_BENCH_CURL
-  ReadEnvStr $R3 MSK_BENCH_HTTPS_URL
-  ReadEnvStr $R4 MSK_BENCH_CA
+  ReadEnvStr $R3 MSK_BENCH_METHOD
+  ReadEnvStr $R4 MSK_BENCH_HTTPS_URL
+  ReadEnvStr $R5 MSK_BENCH_CA
   FileOpen $Report "$R1\report.txt" w
 
-  !insertmacro Now $5
-  ${MSK_HTTPDownload} "$R0?via=ours" "$R1\ours.bin" $0
-  !insertmacro Now $6
-  FileWrite $Report "ours $0 $5 $6$\r$\n"
+  StrCmp $R3 "ours" 0 not_ours
+    !insertmacro Now $5
+    ${MSK_HTTPDownload} "$R0?via=ours" "$R1\ours.bin" $0
+    !insertmacro Now $6
+    FileWrite $Report "ours $0 $5 $6$\r$\n"
+  not_ours:
 
-  !insertmacro Now $5
-  System::Call 'urlmon::URLDownloadToFileW(p 0, w "$R0?via=urlmon", w "$R1\urlmon.bin", i 0, p 0) i .r0'
-  !insertmacro Now $6
-  FileWrite $Report "urlmon $0 $5 $6$\r$\n"
+  StrCmp $R3 "urlmon" 0 not_urlmon
+    !insertmacro Now $5
+    System::Call 'urlmon::URLDownloadToFileW(p 0, w "$R0?via=urlmon", w "$R1\urlmon.bin", i 0, p 0) i .r0'
+    !insertmacro Now $6
+    FileWrite $Report "urlmon $0 $5 $6$\r$\n"
+  not_urlmon:
 
-  !insertmacro Now $5
-  ExecWait '"$R2" --silent --show-error --output "$R1\curl.bin" "$R0?via=curl"' $0
-  !insertmacro Now $6
-  FileWrite $Report "curl $0 $5 $6$\r$\n"
+  StrCmp $R3 "curl" 0 not_curl
+    !insertmacro Now $5
+    ExecWait '"$R2" --silent --show-error --output "$R1\curl.bin" "$R0?via=curl"' $0
+    !insertmacro Now $6
+    FileWrite $Report "curl $0 $5 $6$\r$\n"
+  not_curl:
 
-  !insertmacro Now $5
-  ${MSK_HTTPDownload} "$R3?via=ours" "$R1\ours_https.bin" $0
-  !insertmacro Now $6
-  FileWrite $Report "ours_https $0 $5 $6$\r$\n"
+  StrCmp $R3 "ours_https" 0 not_ours_https
+    !insertmacro Now $5
+    ${MSK_HTTPDownload} "$R4?via=ours" "$R1\ours_https.bin" $0
+    !insertmacro Now $6
+    FileWrite $Report "ours_https $0 $5 $6$\r$\n"
+  not_ours_https:
 
-  !insertmacro Now $5
-  ExecWait '"$R2" --silent --show-error --cacert "$R4" --output "$R1\curl_https.bin" "$R3?via=curl"' $0
-  !insertmacro Now $6
-  FileWrite $Report "curl_https $0 $5 $6$\r$\n"
+  StrCmp $R3 "curl_https" 0 not_curl_https
+    !insertmacro Now $5
+    ExecWait '"$R2" --silent --show-error --cacert "$R5" --output "$R1\curl_https.bin" "$R4?via=curl"' $0
+    !insertmacro Now $6
+    FileWrite $Report "curl_https $0 $5 $6$\r$\n"
+  not_curl_https:
 
   FileClose $Report
 SectionEnd

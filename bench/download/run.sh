@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Download benchmark under wine64: one amd64 installer fetches a 256 MiB payload from a loopback
 # server with HTTPDownload, with URLDownloadToFileW and with curl.exe built from the same libcurl,
-# then with HTTPDownload and curl.exe over HTTPS, and the figures are printed (MB/s, ratios to
-# HTTPDownload, HTTPDownload's last-byte-to-return).
+# then with HTTPDownload and curl.exe over HTTPS, in five rounds, and the figures are printed
+# (median MB/s, ratios to HTTPDownload, HTTPDownload's last-byte-to-return), then as rows for the
+# README's benchmark table.
 #   bench/download/run.sh [win64-build-dir]      # default build/win64; configured if needed
+#   MSK_BENCH_ROUNDS=N, MSK_BENCH_MACHINE=TEXT   # other round count; the machine named in the rows
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build/win64}
-mkdir -p "$build"
-build=$(cd "$build" && pwd)  # makensis and wine are handed paths from other folders
+build=$(realpath -m "${1:-$root/build/win64}")  # makensis resolves paths from elsewhere
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win64 -S "$root" -B "$build" >/dev/null
 # The DLL, and the tool that puts the benchmark's test CA into the prefix's machine ROOT store.
 cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit msk_trust_test_ca >/dev/null
@@ -40,5 +40,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&
 wineserver -w
 
 mkdir -p "$work/out"
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
 python3 "$root/bench/download/download_bench.py" --installer "$work/DownloadBench.exe" \
-  --curl "$curl_exe" --trust-tool "$build/tests/installer/msk_trust_test_ca.exe" --work "$work/out"
+  --curl "$curl_exe" --trust-tool "$build/tests/installer/msk_trust_test_ca.exe" --work "$work/out" --rounds "${MSK_BENCH_ROUNDS:-5}" \
+  --machine "${MSK_BENCH_MACHINE:-${cpu:-unknown CPU}, $(nproc) cores, wine64 $(wine --version 2>/dev/null | sed 's/^wine-//')}"

@@ -26,7 +26,7 @@ using detail::Service;
 using msk::test::TestServer;
 
 struct Call {
-  std::string what;  // "add", "remove", "perform" (entered) or "performed" (returned)
+  std::string what;  // "add", "remove", "perform" (entered), "performed" (returned) or "poll"
   CURL* handle;
 };
 
@@ -48,6 +48,10 @@ class WatchedMulti : public detail::MultiApi {
     return askAgain ? CURLM_CALL_MULTI_PERFORM : result;
   }
   CURLMsg* InfoRead(CURLM* multi, int* queued) override { return real_.InfoRead(multi, queued); }
+  CURLMcode Poll(CURLM* multi, int timeoutMs, int* active) override {
+    calls.push_back({"poll", nullptr});
+    return real_.Poll(multi, timeoutMs, active);
+  }
 
   int Count(const std::string& what, CURL* handle) const {
     int n = 0;
@@ -210,6 +214,33 @@ TEST(CurlPool, ChangesMadeInsidePerformReachTheMultiHandleAfterIt) {
   EXPECT_EQ(multi.Count("remove", addedItem.Handle()), 0);
   EXPECT_FALSE(leavingItem.result.has_value());
   EXPECT_EQ(joining->Body(), PatternBytes(0, 3000));
+}
+
+TEST(CurlPool, AwaitsActivityOnlyWhileATransferHasSome) {
+  using std::chrono::milliseconds;
+  WatchedMulti multi;
+  CurlPool pool(multi);
+  EXPECT_FALSE(pool.AwaitActivity(milliseconds(5000)));
+  EXPECT_EQ(multi.Count("poll", nullptr), 0) << "an idle pool must not wait at all";
+
+  // 5000 bytes, then the server holds the rest back for a minute.
+  auto observer = std::make_shared<RecordingObserver>();
+  auto service = Get(TestServer::Url("/bytes?size=100000&stall_after=5000&stall=60"), observer);
+  Item item(pool, multi, service.get());
+  pool.Add(&item, item.Handle());
+  // Connecting, sending and receiving each announce themselves: ticking only when told gets there.
+  int ticks = 0;
+  do {
+    pool.Tick();
+  } while (observer->Body().size() < 5000 && ++ticks < 20 &&
+           pool.AwaitActivity(milliseconds(10000)));
+  EXPECT_EQ(observer->Body(), PatternBytes(0, 5000));
+  EXPECT_FALSE(pool.AwaitActivity(milliseconds(50)));  // the server is silent: nothing to do
+
+  pool.Remove(&item, item.Handle());
+  const int polls = multi.Count("poll", nullptr);
+  EXPECT_FALSE(pool.AwaitActivity(milliseconds(5000)));
+  EXPECT_EQ(multi.Count("poll", nullptr), polls);
 }
 
 TEST(CurlPool, AHandleTheMultiHandleRefusesIsReportedAtOnce) {

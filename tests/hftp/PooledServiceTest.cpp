@@ -4,9 +4,12 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,6 +68,40 @@ TEST_F(PooledService, FiftyAtOnceAllCompleteWithTheirOwnBytes) {
     EXPECT_EQ(observers[i]->FinalStatus(), StatusCompleted);
     EXPECT_EQ(observers[i]->Body(), PatternBytes(0, 1000 + i * 7919));
   }
+}
+
+// Takes longer over every block than a tick period, as an observer writing to a slow disk does:
+// the pool goes on ticking meanwhile, and nothing may be lost, repeated or reordered.
+TEST_F(PooledService, ASlowObserverStillWritesEveryByteInOrder) {
+  class SlowFileWriter final : public WaitingObserver {
+   public:
+    explicit SlowFileWriter(const std::filesystem::path& path) : file_(path, std::ios::binary) {}
+    bool OnDataChunk(const IDataAccessor& data, const IDownloadStatus& status) override {
+      if (status.GetStatus() == StatusData) {
+        std::this_thread::sleep_for(15ms);
+        file_.write(data.GetData(), static_cast<std::streamsize>(data.GetSize()));
+      } else {
+        file_.close();
+      }
+      return WaitingObserver::OnDataChunk(data, status);
+    }
+
+   private:
+    std::ofstream file_;
+  };
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("msk-slow-observer-" + std::to_string(std::random_device()()));
+  auto observer = std::make_shared<SlowFileWriter>(path);
+  auto service = StartPooled("/bytes?size=1000000", observer);
+  ASSERT_TRUE(observer->WaitForFinal(120s));
+  service.reset();
+  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  std::string written(static_cast<std::size_t>(std::filesystem::file_size(path)), '\0');
+  std::ifstream(path, std::ios::binary)
+      .read(written.data(), static_cast<std::streamsize>(written.size()));
+  std::filesystem::remove(path);
+  EXPECT_EQ(written, PatternBytes(0, 1000000));
 }
 
 // Owns its service, as a server connection's observer does, and releases it from inside the

@@ -118,7 +118,7 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Callback(CURLOPT_HEADERFUNCTION),
       Opt::Self(CURLOPT_HEADERDATA),
       Opt::Long(CURLOPT_MAXCONNECTS, 10),
-      Opt::Long(CURLOPT_BUFFERSIZE, 4096),
+      Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
       Opt::Text(CURLOPT_COOKIEFILE, ""),
   };
 }
@@ -170,7 +170,7 @@ TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
   Replace(expected, Opt::Null(CURLOPT_USERPWD), Opt::Text(CURLOPT_USERPWD, "anna:pw"));
   InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0),
               {Opt::Long(CURLOPT_LOW_SPEED_TIME, 30), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
-  InsertAfter(expected, Opt::Long(CURLOPT_BUFFERSIZE, 4096),
+  InsertAfter(expected, Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
               {Opt::Long(CURLOPT_POST, 1), Opt::Data(CURLOPT_POSTFIELDS),
                Opt::Long(CURLOPT_POSTFIELDSIZE, 3)});
   expected.push_back(Opt::Text(CURLOPT_COOKIELIST, "Set-Cookie: a=b"));
@@ -179,7 +179,8 @@ TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
 
   // A header list comes right before the cookie file.
   Sequence withHeaders = PlainGet(kUrl);
-  InsertAfter(withHeaders, Opt::Long(CURLOPT_BUFFERSIZE, 4096), {Opt::List(CURLOPT_HTTPHEADER)});
+  InsertAfter(withHeaders, Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
+              {Opt::List(CURLOPT_HTTPHEADER)});
   EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), "", "", 0, std::vector<std::string>{"X-A: 1"}, ""),
             withHeaders);
 }
@@ -310,7 +311,9 @@ TEST(ServiceOptions, ReceiveSpeedLimitIsAskedForEveryBlock) {
     std::vector<RecordedOption> log;
     {
       detail::ScopedOptionRecording recording(log);
-      RunGet(GetRequest{msk::test::TestServer::Url("/bytes?size=20000")}, observer);
+      // Chunked in 1000-byte pieces: libcurl hands each piece over on its own.
+      RunGet(GetRequest{msk::test::TestServer::Url("/bytes?size=20000&chunked=1&chunk=1000")},
+             observer);
     }
     std::size_t applied = 0;
     for (const RecordedOption& o : log) {
@@ -322,6 +325,33 @@ TEST(ServiceOptions, ReceiveSpeedLimitIsAskedForEveryBlock) {
     EXPECT_EQ(applied, observer->All().size() - 1);  // once per data chunk
     EXPECT_GE(applied, 5u);
   }
+}
+
+TEST(ServiceOptions, AReceiveSpeedLimitChangedMidTransferAppliesFromTheNextBlock) {
+  // Unlimited until the first block has arrived, then 500,000 bytes a second.
+  class Throttling final : public RecordingObserver {
+   public:
+    bool OnDataChunk(const IDataAccessor& data, const IDownloadStatus& status) override {
+      speedLimit = 500000;
+      return RecordingObserver::OnDataChunk(data, status);
+    }
+  };
+  auto observer = std::make_shared<Throttling>();
+  std::vector<RecordedOption> log;
+  {
+    detail::ScopedOptionRecording recording(log);
+    RunGet(GetRequest{msk::test::TestServer::Url("/bytes?size=20000&chunked=1&chunk=1000")},
+           observer);
+  }
+  std::vector<std::int64_t> applied;
+  for (const RecordedOption& o : log) {
+    if (o.option == CURLOPT_MAX_RECV_SPEED_LARGE) applied.push_back(o.number);
+  }
+  ASSERT_GE(applied.size(), 5u);
+  std::vector<std::int64_t> expected(applied.size(), 500000);
+  expected.front() = IObserver::kUnlimited;
+  EXPECT_EQ(applied, expected);
+  EXPECT_EQ(observer->Body(), PatternBytes(0, 20000));
 }
 
 }  // namespace

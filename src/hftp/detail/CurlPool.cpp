@@ -98,6 +98,13 @@ void CurlPool::Tick() {
   }
 }
 
+bool CurlPool::AwaitActivity(std::chrono::milliseconds limit) {
+  if (transfers_.empty()) return false;  // an idle pool stays idle
+  int active = 0;
+  const auto timeout = static_cast<int>(limit.count());
+  return api_.Poll(multi_.get(), timeout, &active) == CURLM_OK && active > 0;
+}
+
 void CurlPool::EnterMulti(IPooled* item, CURL* handle) {
   if (api_.AddHandle(multi_.get(), handle) == CURLM_OK) return;
   // Refused (no handle at all, or out of memory): the transfer would never finish through the pool.

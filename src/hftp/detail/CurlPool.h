@@ -2,14 +2,19 @@
 // Drives every pooled transfer through one libcurl multi handle, with one share handle so that all
 // of them use one DNS cache.
 //
-//   hftp::detail::CurlPool pool;         // normally hosted by the services manager's active object
-//   pool.Add(&item, easyHandle);          // enters the handle; the same handle twice is entered
-//   once pool.Tick();                          // advances all transfers; tells finished items
-//   pool.Remove(&item, easyHandle);       // takes it out again; unknown handles are ignored
+//   hftp::detail::CurlPool pool;      // normally hosted by the services manager's active object
+//   pool.Add(&item, easyHandle);       // enters the handle; the same handle twice is entered once
+//   pool.Tick();                       // advances all transfers; tells finished items
+//   if (pool.AwaitActivity(2ms)) ...   // more to read or write: worth another Tick soon
+//   pool.Remove(&item, easyHandle);    // takes it out again; unknown handles are ignored
 //
 // Tick runs curl_multi_perform once and then reports each finished transfer: the handle is taken
 // out of the pool first, then its item's TransferDone is called. When curl_multi_perform asks to be
 // called again, nothing is reported in that tick; the next one performs again.
+//
+// AwaitActivity waits, at most for the given time, until one of the transfers' sockets is ready,
+// so that whoever drives the pool can tick again as soon as data is there instead of letting it
+// pile up until the next period. A pool without transfers answers false at once and calls nothing.
 //
 // Add and Remove may be called from inside Tick, by the handlers that libcurl calls during
 // curl_multi_perform (an observer that releases its service, or starts a new one, from inside a
@@ -27,6 +32,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <vector>
@@ -52,6 +58,8 @@ class CurlPool {
   // Only `easyHandle` is used to find the entry.
   void Remove(IPooled* item, CURL* easyHandle);
   void Tick();
+  // True when a transfer's socket became ready within `limit`.
+  bool AwaitActivity(std::chrono::milliseconds limit);
 
   std::size_t Size() const noexcept { return transfers_.size(); }
   bool Contains(CURL* easyHandle) const { return transfers_.count(easyHandle) != 0; }

@@ -17,6 +17,9 @@ class Libcurl final : public MultiApi {
   CURLMsg* InfoRead(CURLM* multi, int* queued) override {
     return curl_multi_info_read(multi, queued);
   }
+  CURLMcode Poll(CURLM* multi, int timeoutMs, int* active) override {
+    return curl_multi_poll(multi, nullptr, 0, timeoutMs, active);
+  }
 };
 
 }  // namespace

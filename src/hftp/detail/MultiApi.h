@@ -1,5 +1,5 @@
 #pragma once
-// The four libcurl multi-interface calls through which a CurlPool drives its transfers.
+// The libcurl multi-interface calls through which a CurlPool drives its transfers.
 //
 //   hftp::detail::CurlPool pool;                 // uses LibcurlMultiApi(): the real calls
 //   hftp::detail::CurlPool watched(recorder);    // a test's MultiApi that watches or stages them
@@ -20,9 +20,13 @@ class MultiApi {
   virtual CURLMcode RemoveHandle(CURLM* multi, CURL* easy) = 0;
   virtual CURLMcode Perform(CURLM* multi, int* running) = 0;
   virtual CURLMsg* InfoRead(CURLM* multi, int* queued) = 0;
+  // Waits up to `timeoutMs` for activity on the transfers' sockets; `active` counts the sockets
+  // that had some.
+  virtual CURLMcode Poll(CURLM* multi, int timeoutMs, int* active) = 0;
 };
 
-// curl_multi_add_handle, curl_multi_remove_handle, curl_multi_perform, curl_multi_info_read.
+// curl_multi_add_handle, curl_multi_remove_handle, curl_multi_perform, curl_multi_info_read,
+// curl_multi_poll.
 MultiApi& LibcurlMultiApi() noexcept;
 
 }  // namespace hftp::detail

@@ -154,7 +154,7 @@ void Service::Configure() {
   SetPointerOption(h, CURLOPT_HEADERDATA, this);
   SetLongOption(h, CURLOPT_MAXCONNECTS, 10);
   ConfigureRange();
-  SetLongOption(h, CURLOPT_BUFFERSIZE, 4096);
+  SetLongOption(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
   if (!body_.empty()) {
     SetLongOption(h, CURLOPT_POST, 1);
     SetPointerOption(h, CURLOPT_POSTFIELDS, body_.data());

@@ -33,7 +33,8 @@ size_t Service::OnBody(const char* data, size_t received) {
   const ByteRange::Slice slice = range_.Take(received, partial_, totalSize_);
   if (slice.last) cut_ = range_.Undeliverable() ? Cut::RangeUndeliverable : Cut::AtRangeEnd;
   if (slice.count == 0) return slice.last ? 0 : received;
-  // libcurl's buffer is 4096 bytes, so a block always fits the chunk's 32-bit size.
+  // libcurl hands the body over in blocks of at most CURL_MAX_WRITE_SIZE (16 KiB), never more
+  // than its receive buffer holds, so a block always fits the chunk's 32-bit size.
   const auto size = static_cast<std::uint32_t>(slice.count);
   if (!range_.HeadersOnly() && !Notify(StatusData, data + slice.offset, size, std::nullopt)) {
     cut_ = Cut::ByObserver;

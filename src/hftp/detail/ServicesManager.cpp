@@ -1,7 +1,5 @@
 #include "hftp/detail/ServicesManager.h"
 
-#include <thread>
-
 #include "hftp/detail/ThreadPriority.h"
 
 namespace hftp::detail {
@@ -65,20 +63,44 @@ void ServicesManager::RemoveTransfer(IPooled* item, void* easyHandle) {
 
 void ServicesManager::Run() {
   LowerCurrentThreadToIdlePriority();
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!running_) break;
-      if (poolAlive_) pool_->Post(&CurlPool::Tick);
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (running_) {
+      if (poolAlive_) PostTick();
+      // Stop wakes the thread at once: a download's teardown does not wait out the period.
+      stopping_.wait_for(lock, kTickPeriod, [this] { return !running_; });
     }
-    std::this_thread::sleep_for(kTickPeriod);
   }
   DestroyPool();
 }
 
+void ServicesManager::PostTick() noexcept {
+  if (tickQueued_.exchange(true, std::memory_order_acq_rel)) return;
+  try {
+    // The pool lives no longer than the manager, so a tick that finds the pool finds `this`.
+    pool_->Post([this](CurlPool& pool) { Tick(pool); });
+  } catch (...) {
+    tickQueued_.store(false, std::memory_order_release);  // the next period tries again
+  }
+}
+
+void ServicesManager::Tick(CurlPool& pool) noexcept {
+  tickQueued_.store(false, std::memory_order_release);
+  try {
+    pool.Tick();
+    if (pool.AwaitActivity(kActivityWait)) PostTick();
+  } catch (...) {
+    // An observer's exception never gets here (the service catches it); an allocation failure
+    // inside the pool leaves the next period to try again.
+  }
+}
+
 void ServicesManager::Stop() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  running_ = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+  }
+  stopping_.notify_all();
 }
 
 void ServicesManager::DestroyPool() {

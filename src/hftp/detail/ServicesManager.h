@@ -7,9 +7,16 @@
 //   manager.RemoveTransfer(item, easyHandle);                // returns once it is out
 //   ServicesManager::DestroyInstance();                      // engine teardown, first half
 //
-// The manager's thread ("hftp::ServicesManager", idle priority) posts the pool's Tick to the shared
+// The manager's thread ("hftp::ServicesManager", idle priority) posts the pool's tick to the shared
 // worker every 10 ms; the pool lives on the shared worker from the manager's construction until its
 // thread stops. Teardown destroys the manager and then the shared worker (hftp/EngineTeardown.h).
+//
+// A tick performs once and then waits a little (kActivityWait) for the transfers' sockets; when one
+// becomes ready it queues the next tick at once, behind whatever else waits for the worker, rather
+// than leaving the data to the next period. So a busy pool keeps reading at the speed data arrives,
+// other jobs on the worker wait at most one tick, and an idle pool ticks once per period as before.
+// At most one tick is queued at a time: a tick that is still waiting for the worker is not joined
+// by another.
 //
 // Threading: Instance, Existing, AddTransfer and RemoveTransfer may be called from any thread,
 // the shared worker included. Off the shared worker, adding and removing hold the manager's mutex
@@ -21,6 +28,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -35,6 +43,12 @@ class ServicesManager {
  public:
   using PoolObject = AOTL::detail::ActiveObject<CurlPool, SharedPolicy>;
   static constexpr std::chrono::milliseconds kTickPeriod{10};
+  // How long a tick of a pool with transfers waits for one of their sockets before it leaves the
+  // rest to the next period. Long enough to bridge the gaps between a sender's writes, short enough
+  // that adding and removing transfers never wait for it noticeably: natively, with it one pooled
+  // download went from 300-370 MB/s to 1500-2600 MB/s (as fast as the curl tool); 0 ms gained
+  // nothing, and 5 ms no more than 1-2 ms while letting a job wait up to 5.5 ms for the worker.
+  static constexpr std::chrono::milliseconds kActivityWait{2};
 
   // The manager, created on first use (published with a compare-and-swap; a thread that loses the
   // race destroys its own and returns the winner's).
@@ -59,6 +73,10 @@ class ServicesManager {
   void Run();
   void Stop();
   void DestroyPool();
+  // Queues one tick unless one is queued already. Any thread.
+  void PostTick() noexcept;
+  // The tick itself, on the shared worker.
+  void Tick(CurlPool& pool) noexcept;
 
   inline static std::atomic<ServicesManager*> slot_{nullptr};
 
@@ -66,9 +84,11 @@ class ServicesManager {
   // destroyed (calls then find it disposed and do nothing). Never reassigned, so the shared worker
   // can reach it without the mutex.
   const std::unique_ptr<PoolObject> pool_;
-  std::mutex mutex_;       // guards running_ and poolAlive_; held around adding and removing
-  bool running_ = true;    // until Stop
-  bool poolAlive_ = true;  // until DestroyPool
+  std::mutex mutex_;  // guards running_ and poolAlive_; held around adding and removing
+  std::condition_variable stopping_;  // wakes the thread when running_ goes false
+  bool running_ = true;               // until Stop
+  bool poolAlive_ = true;             // until DestroyPool
+  std::atomic<bool> tickQueued_{false};
   std::unique_ptr<Tools::ThreadAdapter::Thread> thread_;  // last: starts once the rest exists
 };
 
