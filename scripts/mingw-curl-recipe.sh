@@ -20,8 +20,9 @@ msk_curl_configure() {
   [ -x configure ] || autoreconf -fi >/dev/null
   # Schannel brings SSPI with it; nothing else does: no compression, no IDN, no authentication
   # schemes beyond Basic and Digest, so curl_global_init pulls in nothing extra. Nor what the engine
-  # never switches on (Alt-Svc and HSTS caches, DNS over HTTPS, MIME posts, AWS signatures, verbose
-  # logging): the size report of the DLL shows them as dead weight.
+  # never switches on (Alt-Svc and HSTS caches, DNS over HTTPS, MIME posts, AWS signatures): the size
+  # report of the DLL shows them as dead weight. Verbose strings stay: without them every error
+  # message libcurl hands over ends in a bare "Error", and the Download command shows those messages.
   ./configure -q --host="$target" --prefix="$prefix" \
     --disable-shared --enable-static --with-pic \
     --with-schannel --without-ca-bundle --without-ca-path --without-ca-fallback \
@@ -32,7 +33,7 @@ msk_curl_configure() {
     --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp --disable-gopher --disable-mqtt \
     --disable-ntlm --disable-ntlm-wb --disable-kerberos-auth --disable-negotiate-auth \
     --disable-manual --disable-docs --disable-unix-sockets \
-    --disable-alt-svc --disable-hsts --disable-doh --disable-mime --disable-aws --disable-verbose \
+    --disable-alt-svc --disable-hsts --disable-doh --disable-mime --disable-aws \
     >configure.log 2>&1 \
     || { tail -40 configure.log >&2; return 1; }
   grep -q '^#define USE_SCHANNEL 1' lib/curl_config.h || { echo "configure did not enable Schannel" >&2; return 1; }
