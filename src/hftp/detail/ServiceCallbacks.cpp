@@ -35,6 +35,7 @@ size_t Service::OnBody(const char* data, size_t received) {
   if (slice.count == 0) return slice.last ? 0 : received;
   // libcurl's buffer is 4096 bytes, so a block always fits the chunk's 32-bit size.
   const auto size = static_cast<std::uint32_t>(slice.count);
+  if (!range_.HeadersOnly()) AnnounceResponse();
   if (!range_.HeadersOnly() && !Notify(StatusData, data + slice.offset, size, std::nullopt)) {
     cut_ = Cut::ByObserver;
     return 0;
@@ -63,7 +64,10 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
   if (StartsResponse(line)) {
     totalSize_ = 0;
     partial_ = false;
+    responseCode_ = StatusCodeOf(line);
+    rangeFirst_.reset();
   }
+  if (const std::optional<std::int64_t> first = ContentRangeFirstOf(line)) rangeFirst_ = first;
   const int code = StatusCodeOf(line);
   if (HasConnectionClose(line)) stopped_ = true;
   if (code == 206) {
@@ -79,7 +83,8 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     const std::optional<std::int64_t> total = ContentRangeTotalOf(line);
     if (!total) return result;
     totalSize_ = *total;
-    range_.OnTotalSize(totalSize_);
+    // A resumed download asks for its range outside range_, which stays "everything".
+    if (resumeFrom_ == 0) range_.OnTotalSize(totalSize_);
   } else {
     const std::optional<std::int64_t> length = ContentLengthOf(line);
     if (!length) return result;
