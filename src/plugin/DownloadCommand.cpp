@@ -95,7 +95,8 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   if (name == L"CONNECTTIMEOUT") return limit(options.connectTimeout);
   if (name == L"TIMEOUT") return limit(options.totalTimeout);
   if (name == L"SHA256") {
-    if (value.size() != 64 || !IsHex(value)) return Applied::Invalid;
+    // Empty: no check, so that a script can pass a variable that may hold none.
+    if (!value.empty() && (value.size() != 64 || !IsHex(value))) return Applied::Invalid;
     command.request.sha256 = Utf8(value);
     return Applied::Yes;
   }

@@ -40,8 +40,8 @@ TEST(ModuleLifetime, ProcessExitsCleanlyWithTheLibraryStillLoaded) {
   // The child is this same test program, asked to load the DLL and exit without freeing it.
   wchar_t self[MAX_PATH];
   ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-  std::wstring command = L"\"" + std::wstring(self) +
-                         L"\" --gtest_filter=ModuleLifetime.ChildLoadsAndExits";
+  std::wstring command =
+      L"\"" + std::wstring(self) + L"\" --gtest_filter=ModuleLifetime.ChildLoadsAndExits";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -4,6 +4,7 @@
 //   wait     does nothing more;
 //   click    waits until the control (a button) is enabled, clicks it as a mouse click does and
 //            prints "clicked_at=TICK" (GetTickCount64 right before the click);
+//   click@N  the same once the dialog's progress bar has reached N percent;
 //   close    closes the dialog as its title bar's close button does;
 //   text@N   waits until the dialog's progress bar has reached N percent and prints
 //            "text=TEXT", the control's text as it is first shown after that (or, if it does not
@@ -63,14 +64,19 @@ BOOL CALLBACK FindBar(HWND child, LPARAM found) {
   return FALSE;
 }
 
-// The text of `control` first shown after the dialog's progress bar reached `percent`.
-std::wstring TextAfterPercent(HWND dialog, HWND control, int percent, ULONGLONG deadline) {
+// Returns once the dialog's progress bar shows `percent`, the dialog is gone or the deadline passed.
+void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
   HWND bar = nullptr;
   ::EnumChildWindows(dialog, &FindBar, reinterpret_cast<LPARAM>(&bar));
   while (::IsWindow(dialog) && ::GetTickCount64() < deadline &&
          static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0)) < percent) {
     ::Sleep(10);
   }
+}
+
+// The text of `control` first shown after the dialog's progress bar reached `percent`.
+std::wstring TextAfterPercent(HWND dialog, HWND control, int percent, ULONGLONG deadline) {
+  WaitForPercent(dialog, percent, deadline);
   const std::wstring before = TextOf(control);
   std::wstring now = before;
   while (::IsWindow(dialog) && ::GetTickCount64() < deadline && now == before) {
@@ -108,13 +114,17 @@ void Report(const wchar_t* outFile, const std::wstring& output) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
     std::fprintf(stderr,
-                 "usage: msk_dialog_button CAPTION CONTROL-ID wait|click|close|text@PERCENT "
+                 "usage: msk_dialog_button CAPTION CONTROL-ID wait|click[@PERCENT]|close|text@PERCENT "
                  "[TIMEOUT-MS [OUT-FILE]]\n");
     return 2;
   }
-  const bool click = std::wcscmp(argv[3], L"click") == 0;
-  const bool close = std::wcscmp(argv[3], L"close") == 0;
-  const bool text = std::wcsncmp(argv[3], L"text@", 5) == 0;
+  const std::wstring action = argv[3];
+  const auto at = action.find(L'@');
+  const std::wstring verb = action.substr(0, at);
+  const int percent = at == std::wstring::npos ? 0 : std::stoi(action.substr(at + 1));
+  const bool click = verb == L"click";
+  const bool close = verb == L"close";
+  const bool text = verb == L"text";
   Search search{argv[1], std::stoi(argv[2]), click, nullptr};
   const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::stoul(argv[4])) : 30000;
   const wchar_t* outFile = argc > 5 ? argv[5] : nullptr;
@@ -136,6 +146,7 @@ int wmain(int argc, wchar_t** argv) {
                         (owner != nullptr && ::IsWindowEnabled(owner) ? L"1" : L"0") + L"\r\n";
   const HWND control = ::GetDlgItem(search.found, search.controlId);
   if (click) {
+    WaitForPercent(search.found, percent, deadline);
     output += L"clicked_at=" + std::to_wstring(::GetTickCount64()) + L"\r\n";
     // Reported first: the click may end the dialog and the program waiting for this output.
     Report(outFile, output);
@@ -144,7 +155,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (close) ::PostMessageW(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
   if (text) {
-    const int percent = std::stoi(argv[3] + 5);
     output += L"text=" + TextAfterPercent(search.found, control, percent, deadline) + L"\r\n";
   }
   Report(outFile, output);
