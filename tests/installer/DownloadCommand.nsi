@@ -1,6 +1,6 @@
 ; MarlowSetupKit::Download in a silent installer, through ${MSK_Download} as scripts call it:
-; every option once against the loopback test server, and the result line for each way a
-; download ends. A silent installer shows no window (the dialog helper, MSK_DIALOG_BUTTON, looks
+; every option once against the loopback test server, the result line for each way a download
+; ends, and both commands in the installer's uninstaller. A silent installer shows no window (the dialog helper, MSK_DIALOG_BUTTON, looks
 ; for one meanwhile); the x86 build runs this in the emulated guest.
 !include "MskTest.nsh"
 !include "MarlowSetupKit.nsh"
@@ -17,6 +17,7 @@ Name "MarlowSetupKit Download command"
 ;               for i in range(SIZE))).hexdigest())"
 !define BODY_300007_SHA256 "c04d6ca863c65020ccf94d0b738f46f5dcb849dbeeade088d163ba76b713ad67"
 !define BODY_3000000_SHA256 "99f8e21e51296b46f208f38998c0b1cd80dbc82a5d66fcb515fc7f4afcadd81d"
+!define BODY_1000_SHA256 "609187f585c5b79e85ab3e47c410459f3b0e8d3e8999511d2344f55d2c7b6cfb"
 !define /math LONGEST_RESULT ${NSIS_MAX_STRLEN} - 1
 
 Var Base
@@ -169,5 +170,23 @@ Section
   ${ExpectResult} "/RETRY=many" "$Base/bytes?size=1000" "Invalid option /RETRY=many" \
                   "with a bad number"
 
+  ; The commands in an uninstaller: it downloads into its folder, here $PLUGINSDIR.
+  WriteUninstaller "$PLUGINSDIR\uninstall.exe"
+  ExecWait '"$PLUGINSDIR\uninstall.exe" /S _?=$PLUGINSDIR' $0
+  ${MskCheck} $0 == 0 "the uninstaller's exit code"
+  ${MSK_Sha256} "$PLUGINSDIR\uninstaller-download.bin" $1
+  ${MskCheck} $1 == ${BODY_1000_SHA256} "what the uninstaller downloaded"
+
   ${MskPass}
+SectionEnd
+
+Section "Uninstall"
+  ${MskTestServerInfo} address $0
+  ${MSK_Download} "/RETRY=1" "http://$0/bytes?size=1000" "$INSTDIR\uninstaller-download.bin" $1
+  ${MSK_Sha256} "$INSTDIR\uninstaller-download.bin" $2
+  ${If} $1 != "OK"
+  ${OrIf} $2 != ${BODY_1000_SHA256}
+    !insertmacro MskLogLine "FAIL: the uninstaller's Download answered $1, digest $2"
+    SetErrorLevel 3
+  ${EndIf}
 SectionEnd
