@@ -44,14 +44,14 @@ ui::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, boo
     const ui::CancelSignal nobodyCancels;
     return ui::RunDownloadJob(command.request, nullptr, makeFactory, nobodyCancels);
   }
+  // Stays as it is when the dialog cannot be shown at all: the download then never runs.
   ui::DownloadOutcome outcome;
-  const bool shown = ui::RunDownloadDialog(
-      parent, command.look, [&](ui::ProgressView* view, const ui::CancelSignal& cancel) {
-        outcome = ui::RunDownloadJob(command.request, view, makeFactory, cancel);
-        return outcome.result == ui::DownloadResult::Completed;
-      });
-  // The dialog could not be shown at all: the download never ran.
-  if (!shown && outcome.result == ui::DownloadResult::Completed) outcome = ui::DownloadOutcome();
+  outcome.detail = "the download dialog could not be shown";
+  ui::RunDownloadDialog(parent, command.look,
+                        [&](ui::ProgressView* view, const ui::CancelSignal& cancel) {
+                          outcome = ui::RunDownloadJob(command.request, view, makeFactory, cancel);
+                          return outcome.result == ui::DownloadResult::Completed;
+                        });
   return outcome;
 }
 

@@ -102,6 +102,7 @@ Section
   ${ExpectResult} "/RETRY=3" "$Base/status/403" "HTTP 403" "with /RETRY of a forbidden resource"
   ${MskTestServerInfo} closed_port $5
   ${MSK_Download} "" "http://127.0.0.1:$5/refused.bin" $Target $0
+  !insertmacro MskLogLine "refused: $0"
   StrCpy $1 $0 19
   ${MskCheck} $1 == "Could not connect: " "Download from a port where nothing listens ($0)"
   StrLen $1 $0
@@ -130,6 +131,7 @@ Section
   ; Without /RETRY the first drop is the end.
   StrCpy $1 "$Base/bytes?size=3000000&drop_after=1000000&drop_unranged=1"
   ${MSK_Download} "" $1 $Target $0
+  !insertmacro MskLogLine "dropped: $0"
   StrCpy $1 $0 17
   ${MskCheck} $1 == "Connection lost: " "Download without /RETRY after a dropped connection ($0)"
 
