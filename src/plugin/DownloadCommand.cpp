@@ -44,12 +44,18 @@ bool HasLineBreak(const std::wstring& text) noexcept {
   return text.find_first_of(L"\r\n") != std::wstring::npos;
 }
 
+// The conversions that answer with a flag: the throwing ones would bring the whole iostream
+// machinery into the DLL. A text that cannot be converted (half a surrogate pair) becomes empty.
 std::string Utf8(const std::wstring& text) {
-  return Tools::StringTools::ConvertToUtf8(text);
+  std::string converted;
+  Tools::StringTools::ConvertToUtf8(text, converted);
+  return converted;
 }
 
 std::wstring Wide(const std::string& text) {
-  return Tools::StringTools::ConvertToUtf16(text);
+  std::wstring converted;
+  Tools::StringTools::ConvertFromUtf8(text, converted);
+  return converted;
 }
 
 // Applies one option to `command`; false when its name is known but its value is not valid.

@@ -8,7 +8,6 @@
 #include "plugin/PluginCall.h"
 #include "plugin/PluginServiceFactory.h"
 #include "tools/FileDigest.h"
-#include "tools/StringTools.h"
 #include "ui/CancelSignal.h"
 #include "ui/DownloadProcedure.h"
 #include "ui/ProgressDialog.h"
@@ -89,7 +88,7 @@ void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
   try {
     if (const std::optional<std::wstring> file = call.Pop()) {
       if (const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(*file)) {
-        result = Tools::StringTools::ConvertToUtf16(*digest);
+        result.assign(digest->begin(), digest->end());  // hex digits: ASCII
       }
     }
   } catch (...) {

@@ -70,9 +70,10 @@ Section
   StrCpy $Base "http://$Base"
   StrCpy $Target "$PLUGINSDIR\payload.bin"
 
-  ; A good download, while the helper looks for a window for three seconds: in a silent
-  ; installer there is none. The body takes about 1.5 s.
-  Exec '"$PLUGINSDIR\msk_dialog_button.exe" "Velmar Installation" 138 wait 3000 "$PLUGINSDIR\window.txt"'
+  ; A good download, while the helper looks for a window of this process for three seconds: in a
+  ; silent installer there is none. The body takes about 1.5 s.
+  System::Call 'kernel32::GetCurrentProcessId() i .r1'
+  Exec '"$PLUGINSDIR\msk_dialog_button.exe" "Velmar Installation" 138 wait 3000 "$PLUGINSDIR\window.txt" $1'
   ${MSK_Download} "" "$Base/bytes?size=300007&rate=200000" $Target $0
   ${MskCheck} $0 == "OK" "Download of 300,007 bytes"
   ${ExpectGeneratedBody} $Target 300007

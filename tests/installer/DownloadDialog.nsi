@@ -24,11 +24,12 @@ Var Base
 Var Target
 Var Helper
 
-; ${StartHelper} CONTROL ACTION MS NAME -- the helper at our dialog for up to MS milliseconds,
-; writing $PLUGINSDIR\NAME.txt.
+; ${StartHelper} CONTROL ACTION MS NAME -- the helper at this process's dialog for up to MS
+; milliseconds, writing $PLUGINSDIR\NAME.txt.
 !macro StartHelper control action milliseconds name
   Delete "$PLUGINSDIR\${name}.txt"
-  Exec '"$Helper" "${CAPTION}" ${control} ${action} ${milliseconds} "$PLUGINSDIR\${name}.txt"'
+  System::Call 'kernel32::GetCurrentProcessId() i .r9'
+  Exec '"$Helper" "${CAPTION}" ${control} ${action} ${milliseconds} "$PLUGINSDIR\${name}.txt" $9'
 !macroend
 !define StartHelper "!insertmacro StartHelper"
 

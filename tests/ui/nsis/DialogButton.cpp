@@ -10,7 +10,8 @@
 //            "text=TEXT", the control's text as it is first shown after that (or, if it does not
 //            change before the dialog goes, as it was).
 // With OUT-FILE the output goes into that file instead (UTF-16LE, created only once complete, so a
-// waiting installer can poll for it), and "none" when no such dialog showed up.
+// waiting installer can poll for it), and "none" when no such dialog showed up. With PROCESS-ID
+// only that process's dialogs count (other tests may show theirs on the same display).
 //
 //   msk_dialog_button.exe "Velmar Installation" 1002 click 30000
 //   -> "412 311 967 714 65562 0" and "clicked_at=1234567" on stdout, exit 0; exit 1 when no such
@@ -30,6 +31,7 @@ struct Search {
   const wchar_t* caption;
   int controlId;
   bool mustBeEnabled;
+  DWORD process;  // 0: any
   HWND found;
 };
 
@@ -39,6 +41,9 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   wchar_t caption[256] = {};
   ::GetClassNameW(window, className, 16);
   ::GetWindowTextW(window, caption, 256);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (search.process != 0 && process != search.process) return TRUE;
   if (std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, search.caption) == 0 &&
       ::IsWindowVisible(window)) {
     const HWND control = ::GetDlgItem(window, search.controlId);
@@ -64,7 +69,8 @@ BOOL CALLBACK FindBar(HWND child, LPARAM found) {
   return FALSE;
 }
 
-// Returns once the dialog's progress bar shows `percent`, the dialog is gone or the deadline passed.
+// Returns once the dialog's progress bar shows `percent`, the dialog is gone or the deadline
+// passed.
 void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
   HWND bar = nullptr;
   ::EnumChildWindows(dialog, &FindBar, reinterpret_cast<LPARAM>(&bar));
@@ -113,9 +119,10 @@ void Report(const wchar_t* outFile, const std::wstring& output) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr,
-                 "usage: msk_dialog_button CAPTION CONTROL-ID wait|click[@PERCENT]|close|text@PERCENT "
-                 "[TIMEOUT-MS [OUT-FILE]]\n");
+    std::fprintf(
+        stderr,
+        "usage: msk_dialog_button CAPTION CONTROL-ID wait|click[@PERCENT]|close|text@PERCENT "
+        "[TIMEOUT-MS [OUT-FILE [PROCESS-ID]]]\n");
     return 2;
   }
   const std::wstring action = argv[3];
@@ -125,7 +132,8 @@ int wmain(int argc, wchar_t** argv) {
   const bool click = verb == L"click";
   const bool close = verb == L"close";
   const bool text = verb == L"text";
-  Search search{argv[1], std::stoi(argv[2]), click, nullptr};
+  const DWORD process = argc > 6 ? static_cast<DWORD>(std::stoul(argv[6])) : 0;
+  Search search{argv[1], std::stoi(argv[2]), click, process, nullptr};
   const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::stoul(argv[4])) : 30000;
   const wchar_t* outFile = argc > 5 ? argv[5] : nullptr;
   const ULONGLONG deadline = ::GetTickCount64() + timeout;
