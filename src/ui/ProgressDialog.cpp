@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <system_error>
 #include <utility>
 
