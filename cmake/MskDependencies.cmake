@@ -1,5 +1,6 @@
 # Third-party dependencies as two imported targets, msk::curl and msk::boost, the same names in the
-# native and the mingw builds; GoogleTest as GTest::gtest / GTest::gmock.
+# native and the mingw builds; GoogleTest as GTest::gtest / GTest::gmock; in the mingw builds also
+# msk::nsis_pluginapi.
 add_library(msk::curl INTERFACE IMPORTED)
 add_library(msk::boost INTERFACE IMPORTED)
 
@@ -20,6 +21,25 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
     INTERFACE_INCLUDE_DIRECTORIES "${MSK_CURL_ROOT}/include"
     INTERFACE_COMPILE_DEFINITIONS CURL_STATICLIB
     INTERFACE_LINK_LIBRARIES "${MSK_CURL_ROOT}/lib/libcurl.a;ws2_32;crypt32;bcrypt;iphlpapi")
+
+  # The NSIS plug-in interface (stack, variables, callbacks) from Debian's nsis-pluginapi: its
+  # header under the target's include folder, the static library for the target's Unicode NSIS.
+  if(MSK_MINGW_TRIPLE STREQUAL "i686-w64-mingw32")
+    set(_msk_pluginapi_name pluginapi-x86-unicode)
+  else()
+    set(_msk_pluginapi_name pluginapi-amd64-unicode)
+  endif()
+  find_library(MSK_NSIS_PLUGINAPI ${_msk_pluginapi_name} PATHS /usr/${MSK_MINGW_TRIPLE}/lib/nsis
+               NO_DEFAULT_PATH)
+  find_path(MSK_NSIS_PLUGINAPI_INCLUDE nsis/pluginapi.h PATHS /usr/${MSK_MINGW_TRIPLE}/include
+            NO_DEFAULT_PATH)
+  if(NOT MSK_NSIS_PLUGINAPI OR NOT MSK_NSIS_PLUGINAPI_INCLUDE)
+    message(FATAL_ERROR "No NSIS plug-in API for ${MSK_MINGW_TRIPLE}: run scripts/install-deps.sh")
+  endif()
+  add_library(msk::nsis_pluginapi INTERFACE IMPORTED)
+  set_target_properties(msk::nsis_pluginapi PROPERTIES
+    INTERFACE_SYSTEM_INCLUDE_DIRECTORIES "${MSK_NSIS_PLUGINAPI_INCLUDE}"
+    INTERFACE_LINK_LIBRARIES "${MSK_NSIS_PLUGINAPI}")
 
   # Boost is header-only here; expose only /usr/include/boost so that no glibc header leaks into
   # the Windows build.

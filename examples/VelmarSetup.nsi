@@ -1,12 +1,15 @@
-; Example installer for MarlowSetupKit: downloads its payload behind the skinned progress dialog,
-; offers "Try Again" when the connection fails, skins its instfiles page and its uninstaller, and
-; shows what the library knows about the user.
+; Example installer for MarlowSetupKit: downloads its payload behind the skinned download dialog
+; (retrying by itself, checking its SHA-256, with a Cancel button), offers "Try Again" when the
+; download still fails, skins its instfiles page and its uninstaller, and shows what the library
+; knows about the user.
 ;
 ;   makensis -DMSK_TARGET=amd64-unicode -DMSK_DLL_SOURCE=path\to\MarlowSetupKit.dll \
 ;            -DOUTFILE=VelmarSetup.exe VelmarSetup.nsi
 ;
 ; Command line of the built installer: /URL=<payload url> overrides the default address;
-; /S runs it silently (a failed download then ends it with exit code 2 instead of asking).
+; /SHA256=<hex> is the digest the payload must have (default PAYLOAD_SHA256 when defined, else
+; none); /S runs it silently (no download dialog, and a failed download ends it with exit code 2
+; instead of asking).
 ; It writes install-report.txt beside the payload with what it found out.
 
 Unicode true
@@ -83,18 +86,36 @@ Function ReadUrlOption
   StrCpy $R1 $R1 $R2
 FunctionEnd
 
+; $R5 = the value of /SHA256= on the command line, or PAYLOAD_SHA256, or nothing.
+Function ReadSha256Option
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/SHA256=" $R5
+  IfErrors 0 done
+    !ifdef PAYLOAD_SHA256
+      StrCpy $R5 "${PAYLOAD_SHA256}"
+    !else
+      StrCpy $R5 ""
+    !endif
+  done:
+FunctionEnd
+
 Section "Velmar"
   SetOutPath "$INSTDIR"
   Call ReadUrlOption
+  Call ReadSha256Option
 
-  StrCpy $R2 0  ; attempts
+  StrCpy $R2 0  ; attempts the user saw
   download:
     IntOp $R2 $R2 + 1
     DetailPrint "Downloading $R1 (attempt $R2)"
-    ${MSK_HTTPDownload} $R1 "$INSTDIR\velmar-payload.exe" $0
-    StrCmp $0 1 downloaded
-    DetailPrint "The download failed."
+    ; Three more tries 1, 2 and 4 s apart, resuming where a broken connection left off; an empty
+    ; /SHA256= checks nothing.
+    ${MSK_Download} "/RETRY=3 /CANCEL /SHA256=$R5" $R1 "$INSTDIR\velmar-payload.exe" $0
+    StrCmp $0 "OK" downloaded
+    DetailPrint "The download failed: $0"
     IfSilent failed
+    StrCmp $0 "Cancelled" failed
     ${MSK_ShowErrorWindow} $0
     StrCmp $0 1 download failed
 

@@ -7,11 +7,19 @@
 ;   FunctionEnd
 ;   ...
 ;   ${MSK_HTTPDownload} "http://example.test/payload.bin" "$TEMP\payload.bin" $0  ; $0 = 1 or 0
+;   ${MSK_Download} "/RETRY=3 /CANCEL" "http://example.test/payload.bin" "$TEMP\payload.bin" $0
+;                                                                    ; $0 = "OK" or why not
+;
+; The plug-in commands (MSK_Download, MSK_Sha256; or MarlowSetupKit::Download written out) are
+; found by makensis in the folder of MSK_DLL_SOURCE, which this file adds as a plug-in folder for
+; the installer's target: include it after "Unicode true" and "Target", with MSK_DLL_SOURCE
+; naming the file MarlowSetupKit.dll built for that target.
 ;
 ; Every macro passes its arguments through the stack, so a text may hold " and ' (not the backtick,
-; which the macros quote with) and no register is changed except the ones you name for results. Works in x86-unicode and amd64-unicode
-; installers and uninstallers. The DLL must keep its file name: the skinned progress bar finds its
-; bitmaps by looking the library up as "MarlowSetupKit.dll".
+; which the macros quote with) and no register is changed except the ones you name for results.
+; Works in x86-unicode and amd64-unicode installers and uninstallers. The DLL must keep its file
+; name: the skinned progress bar finds its bitmaps by looking the library up as
+; "MarlowSetupKit.dll".
 
 !ifndef MARLOWSETUPKIT_NSH
 !define MARLOWSETUPKIT_NSH
@@ -22,6 +30,18 @@
 
 !ifndef MSK_DLL
   !define MSK_DLL "$PLUGINSDIR\MarlowSetupKit.dll"
+!endif
+
+; The plug-in folder: MSK_DLL_SOURCE without its file name, for this target (x86- or amd64-unicode).
+!ifdef MSK_DLL_SOURCE
+  !searchreplace /ignorecase _MSK_PLUGIN_DIR "${MSK_DLL_SOURCE}" "MarlowSetupKit.dll" ""
+  !if "${_MSK_PLUGIN_DIR}" == "${MSK_DLL_SOURCE}"
+    !error "MSK_DLL_SOURCE must name a file called MarlowSetupKit.dll (${MSK_DLL_SOURCE})"
+  !endif
+  !if "${_MSK_PLUGIN_DIR}" == ""
+    !define /redef _MSK_PLUGIN_DIR "."
+  !endif
+  !addplugindir /${NSIS_CPU}-unicode "${_MSK_PLUGIN_DIR}"
 !endif
 
 ; Calls use the C calling convention (?c); on amd64 there is only one convention and ?c is ignored.
@@ -40,6 +60,23 @@
   Pop ${RESULT}
 !macroend
 !define MSK_HTTPDownload "!insertmacro MSK_HTTPDownload"
+
+; Downloads URL into PATH behind the download dialog with its text line; no window in a silent
+; installer. OPTIONS: none ("") or several, e.g. "/RETRY=3 /SHA256=<hex> /CANCEL"; quote one
+; with spaces inside the others: '"/HEADER=X-Channel: beta" /RETRY=2'. RESULT: "OK", or one line
+; saying why not ("HTTP 404", "Cancelled", ...). See the README for every option and result.
+!macro MSK_Download OPTIONS URL PATH RESULT
+  MarlowSetupKit::Download ${OPTIONS} `${URL}` `${PATH}`
+  Pop ${RESULT}
+!macroend
+!define MSK_Download "!insertmacro MSK_Download"
+
+; OUT: the SHA-256 of FILE as 64 lower-case hex digits, or "" when it cannot be read.
+!macro MSK_Sha256 FILE OUT
+  MarlowSetupKit::Sha256 `${FILE}`
+  Pop ${OUT}
+!macroend
+!define MSK_Sha256 "!insertmacro MSK_Sha256"
 
 ; The connection-error dialog. RESULT: 1 for "Try Again", 0 for "Cancel" or closing it.
 !macro MSK_ShowErrorWindow RESULT

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The main job: sets up everything, builds both DLLs, the example payload and the example installer
-# for both targets, serves the payload from 127.0.0.1, runs the amd64 installer under wine64 and
-# reports its exit code, the downloaded file's size and checksum against the payload, a screenshot
-# of the download dialog taken mid-download and the sizes of both DLLs. Cleans up every process it
-# started.
+# for both targets, serves the payload from 127.0.0.1, runs the amd64 installer under wine64 with
+# its pages (a helper clicks Install and, at the end, Close) and reports its exit code, the
+# downloaded file's size and checksum against the payload, a screenshot of the download dialog
+# taken mid-download and the sizes of both DLLs. Cleans up every process it started.
 #   MSK_PAYLOAD_MIB (default 48) and MSK_PAYLOAD_RATE_MIB (default 8) size and pace the download.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +20,9 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target MarlowSetupKit -j"$(nproc)" >/dev/null
 done
+# The program that plays the user at the installer's pages.
+cmake --build --preset win64 --target msk_dialog_button -j"$(nproc)" >/dev/null
+helper="$root/build/win64/tests/ui/msk_dialog_button.exe"
 
 echo "== building the example payload and installers"
 mkdir -p "$demo"
@@ -76,9 +79,12 @@ fi
 install_dir="$demo/install"
 rm -rf "$install_dir"
 windows_install_dir="Z:$(sed 's|/|\\|g' <<<"$install_dir")"
-echo "== running the amd64 installer silently: $url"
-wine "$demo/VelmarSetup-amd64.exe" /S "/URL=$url" "/D=$windows_install_dir" &
+want=$(sha256sum "$demo/velmar-payload.exe" | cut -d' ' -f1)
+echo "== running the amd64 installer with its pages: $url"
+wine "$demo/VelmarSetup-amd64.exe" "/URL=$url" "/SHA256=$want" "/D=$windows_install_dir" &
 installer_pid=$!
+wine "$helper" "Velmar Setup: Installation Folder" 1 click 60000 >/dev/null 2>&1 ||
+  echo "the installer's folder page did not show"
 
 # Mid-download screenshot: wait for the dialog and for a tenth of the payload.
 screenshot="$demo/download-dialog.png"
@@ -95,6 +101,12 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 
+# Close on the finished page; an installer that never gets there (it asks "Try Again") is ended.
+if ! wine "$helper" "Velmar Setup: Completed" 1 click 600000 >/dev/null 2>&1; then
+  echo "the installer did not reach its finished page"
+  kill "$installer_pid" 2>/dev/null || true
+fi
+
 set +e
 wait "$installer_pid"
 exit_code=$?
@@ -102,7 +114,6 @@ set -e
 
 echo
 echo "installer exit code: $exit_code"
-want=$(sha256sum "$demo/velmar-payload.exe" | cut -d' ' -f1)
 if [ -f "$install_dir/velmar-payload.exe" ]; then
   got_size=$(stat -c %s "$install_dir/velmar-payload.exe")
   got=$(sha256sum "$install_dir/velmar-payload.exe" | cut -d' ' -f1)

@@ -14,11 +14,15 @@
 // the shared pool thread), never on the thread that created the service; that includes the
 // abort notification at destruction. State shared with other threads needs the observer's own
 // synchronisation. Calls must not throw: a throwing observer is treated as one refusing data.
+//
+// The two reports at the end (OnResponse, OnTransferError) came later; their defaults ignore them,
+// so an observer that knows only OnDataChunk sees the transfer exactly as before.
 
 #include <cstdint>
 
 #include "hftp/IDataAccessor.h"
 #include "hftp/IDownloadStatus.h"
+#include "hftp/ObserverReports.h"
 
 namespace hftp {
 
@@ -40,6 +44,17 @@ class IObserver {
 
   // The sending counterpart, kept for symmetry of the interface; the engine never asks for it.
   virtual std::uint32_t GetSendSpeedLimit() { return kUnlimited; }
+
+  // The response that carries the body, once per transfer: right before its first StatusData
+  // notification, or before StatusCompleted when it brought no body. Not called for a response
+  // that ends the transfer with an HTTP error or for a headers-only request.
+  virtual void OnResponse(const ResponseInfo& /*response*/) {}
+
+  // libcurl's account of a failed transfer, right before the final notification that reports it
+  // (any status but StatusCompleted and StatusSizeKnown that completion sends). Failures that the
+  // service itself reports from a response's status line (StatusNotFound, StatusError) carry that
+  // line as their header line instead, and nothing is reported at destruction.
+  virtual void OnTransferError(const TransferError& /*error*/) {}
 };
 
 }  // namespace hftp

@@ -1,19 +1,30 @@
 #pragma once
 // How one transfer may behave beyond what its URL says: the limits that end a transfer which no
-// longer makes progress. Handed to hftp::ServiceFactory's creator that takes options:
+// longer makes progress, what the request carries besides the URL (header lines, a user agent, a
+// proxy) and where a resumed download starts. Handed to hftp::ServiceFactory's creator that takes
+// options:
 //
-//   hftp::RequestOptions options;                      // the defaults limit nothing
+//   hftp::RequestOptions options;                      // the defaults ask for nothing extra
 //   options.stallTimeout = std::chrono::seconds(30);   // no byte for 30 s: the transfer fails
 //   options.connectTimeout = std::chrono::seconds(30);
+//   options.headers = {"X-Channel: beta"};
+//   options.resumeFrom = 1048576;                      // "Range: bytes=1048576-"
 //   auto service = factory.CreatePooledService(L"http://host/file", observer, options);
 //
 // Every field has a default that asks for what the creators without options do, so a field added
-// later leaves existing callers as they are. A transfer ended by either limit reports
-// StatusConnectionError with result code 28 (CURLE_OPERATION_TIMEDOUT).
+// later leaves existing callers as they are. A transfer ended by one of the time limits reports
+// StatusConnectionError with result code 28 (CURLE_OPERATION_TIMEDOUT). Texts are UTF-8, as
+// libcurl takes them (hftp::ProxyInfo's are too).
 //
 // A plain value: thread-compatible.
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hftp/ProxyInfo.h"
 
 namespace hftp {
 
@@ -25,6 +36,20 @@ struct RequestOptions {
   // How long connecting may take, name lookup included. Zero or less: libcurl's own limit (300 s).
   // At most 2,147,483 s (libcurl keeps it in milliseconds in an int); more is cut to that.
   std::chrono::seconds connectTimeout{0};
+  // How long the whole transfer may take, connecting included. Zero or less: no limit. Cut like
+  // connectTimeout.
+  std::chrono::seconds totalTimeout{0};
+  // Complete request header lines ("Name: value"), sent in order after libcurl's own.
+  std::vector<std::string> headers;
+  // The User-Agent header's value; empty: none is sent.
+  std::string userAgent;
+  // The proxy; absent: the factory's GetDefaultProxyInfo().
+  std::optional<ProxyInfo> proxy;
+  // Greater than 0: asks for the resource from this byte on ("Range: bytes=N-"). The body is
+  // delivered exactly as the server sends it: a server that honours the range answers 206 with a
+  // Content-Range that starts here, one that does not answers 200 with the whole resource.
+  // IObserver::OnResponse tells the observer which, before the first byte.
+  std::int64_t resumeFrom = 0;
 };
 
 }  // namespace hftp

@@ -101,7 +101,8 @@ std::shared_ptr<IService> ServiceFactory::CreatePooledService(
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(const std::wstring& url,
                                                               std::shared_ptr<IObserver> observer,
                                                               const RequestOptions& options) {
-  return std::make_shared<PooledService>(Utf8(url), std::move(observer), GetDefaultProxyInfo(),
+  return std::make_shared<PooledService>(Utf8(url), std::move(observer),
+                                         options.proxy ? *options.proxy : GetDefaultProxyInfo(),
                                          options);
 }
 

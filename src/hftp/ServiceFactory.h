@@ -15,9 +15,9 @@
 // started. A string that cannot be converted reaches the transfer empty; conversion stops at a NUL.
 // The loner creators make a LonerService (a worker of its own), the pooled ones a PooledService
 // (the shared pool thread); the pooled creator without a body sends no extra header lines. The
-// creator that takes RequestOptions (hftp/RequestOptions.h) adds limits the others cannot carry,
-// such as a connect timeout. An exception while the transfer is built leaves the creator as
-// std::exception.
+// creator that takes RequestOptions (hftp/RequestOptions.h) adds what the others cannot carry,
+// such as a connect timeout, a user agent or the start of a resumed download. An exception while
+// the transfer is built leaves the creator as std::exception.
 //
 // The factory keeps no state: the services it made do not depend on it. Pooled services and server
 // connections start the engine's shared threads; see hftp/EngineTeardown.h for ending them.
@@ -79,8 +79,8 @@ class ServiceFactory : public IServiceFactory {
   // The proxy settings of a creator called with a null `proxy`.
   virtual ProxyInfo GetDefaultProxyInfo() const = 0;
 
-  // A pooled GET of `url` within the limits of `options`, through GetDefaultProxyInfo(), without
-  // credentials, header lines or cookie.
+  // A pooled GET of `url` as `options` ask (limits, header lines, user agent, proxy, a resumed
+  // start), through GetDefaultProxyInfo() unless they name a proxy, without credentials or cookie.
   virtual std::shared_ptr<IService> CreatePooledService(const std::wstring& url,
                                                         std::shared_ptr<IObserver> observer,
                                                         const RequestOptions& options);

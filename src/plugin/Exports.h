@@ -1,9 +1,11 @@
 #pragma once
 // The export table of MarlowSetupKit.dll. Names and ordinals are fixed by MarlowSetupKit.def;
-// every export is cdecl and undecorated on both architectures. An installer calls them all on its
-// user-interface thread, one at a time.
+// every export is cdecl and undecorated on both architectures. An installer calls them one at a
+// time, on its user-interface thread or on the thread that runs its sections.
 
 #include <windows.h>
+
+#include <nsis/pluginapi.h>
 
 #define MSK_EXPORT __cdecl
 
@@ -30,5 +32,13 @@ int MSK_EXPORT CaptureInstallDialog(HWND window, HWND progressBar, HWND statusTe
 int MSK_EXPORT CaptureDialog(HWND window);
 void MSK_EXPORT Unload();
 int MSK_EXPORT CaptureUninstallDialog(HWND window);
+
+// Plug-in commands, as NSIS calls them (`MarlowSetupKit::Download [options] url path`): arguments
+// from the stack, one result line pushed back, never longer than the installer's string size.
+// Download answers "OK" or why not; Sha256 answers a file's lower-case hex digest or "".
+void MSK_EXPORT Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                         extra_parameters* extra);
+void MSK_EXPORT Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                       extra_parameters* extra);
 
 }  // extern "C"

@@ -10,22 +10,31 @@
 
 namespace ui {
 
-int DownloadPercent(std::uint64_t received, std::int64_t total) noexcept {
-  if (total <= 0) return 0;
-  const auto whole = static_cast<std::uint64_t>(total);
-  if (received >= whole) return 100;
-  constexpr std::uint64_t kLargestExact = std::numeric_limits<std::uint64_t>::max() / 100;
-  if (received <= kLargestExact) return static_cast<int>(received * 100 / whole);
-  // Beyond 2^64 / 100 bytes the product would overflow; whole / 100 is then so large that
-  // dividing by it first loses nothing visible.
-  return static_cast<int>(std::min<std::uint64_t>(received / (whole / 100), 99));
+bool ResumeHonoured(std::uint64_t resumeFrom, const hftp::ResponseInfo& response) noexcept {
+  return resumeFrom > 0 && response.statusCode == 206 && response.rangeFirst &&
+         *response.rangeFirst >= 0 &&
+         static_cast<std::uint64_t>(*response.rangeFirst) == resumeFrom;
 }
 
-DownloadObserver::DownloadObserver(std::wstring path, ProgressView* view) noexcept
-    : path_(std::move(path)), view_(view), ended_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+DownloadObserver::DownloadObserver(std::wstring path, ProgressView* view,
+                                   TargetOptions target) noexcept
+    : path_(std::move(path)),
+      view_(view),
+      target_(target),
+      ended_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
                                    const hftp::IDownloadStatus& status) noexcept {
+  // Only the first final notification counts: a library abort is told again at destruction.
+  if (status.GetStatus() != hftp::StatusData && !finalSeen_) {
+    finalSeen_ = true;
+    facts_.status = status.GetStatus();
+    facts_.resultCode = status.GetResultCode();
+    // A response that ended the transfer with its status comes as that status line.
+    if (const auto& line = status.GetHeaderLine(); line && !facts_.resultCode) {
+      facts_.httpStatus = HttpStatusOfLine(*line);
+    }
+  }
   switch (status.GetStatus()) {
     case hftp::StatusData:
       return TakeBlock(data);
@@ -34,6 +43,7 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
       // fewer bytes than the answer announced are no download. The count compares like with
       // like, as the DLL's libcurl decodes no content encoding.
       if (MissesAnnouncedBytes(data.GetTotalSize())) {
+        facts_.shortBody = true;
         Fail(Leftover::Delete);
         return false;
       }
@@ -59,11 +69,27 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
   }
 }
 
-void DownloadObserver::WaitForEnd(std::chrono::milliseconds timeout) const noexcept {
-  const auto milliseconds = static_cast<DWORD>(std::clamp<std::chrono::milliseconds::rep>(
-      timeout.count(), 0, std::numeric_limits<DWORD>::max() - 1));
+void DownloadObserver::OnResponse(const hftp::ResponseInfo& response) noexcept {
+  // Comes before the first block: the file is not open yet.
+  appendAt_ = ResumeHonoured(target_.resumeFrom, response) ? target_.resumeFrom : 0;
+  received_ = appendAt_;
+}
+
+void DownloadObserver::OnTransferError(const hftp::TransferError& error) noexcept {
+  try {
+    facts_.error = error;
+  } catch (...) {
+    facts_.error.reset();  // out of memory for the message: the code alone must do
+  }
+}
+
+void DownloadObserver::WaitForEnd(std::chrono::milliseconds timeout,
+                                  const CancelSignal* cancel) const noexcept {
+  const DWORD milliseconds = WaitMilliseconds(timeout);
+  HANDLE events[2] = {ended_.Get(), cancel != nullptr ? cancel->Event() : nullptr};
+  const DWORD count = events[1] != nullptr ? 2 : 1;
   if (ended_) {
-    ::WaitForSingleObject(ended_.Get(), milliseconds);
+    ::WaitForMultipleObjects(count, events, FALSE, milliseconds);
   } else {
     ::Sleep(milliseconds);  // no event could be made: fall back to polling
   }
@@ -74,6 +100,7 @@ bool DownloadObserver::TakeBlock(const hftp::IDataAccessor& data) noexcept {
   if (Failed()) return false;
   if (!file_ && !OpenFile()) {
     // The engine sends nothing after a refused block, so the waiter must learn it from us.
+    facts_.cannotWrite = true;
     Fail(Leftover::Keep);
     return false;
   }
@@ -82,6 +109,7 @@ bool DownloadObserver::TakeBlock(const hftp::IDataAccessor& data) noexcept {
   if (size != 0 && (::WriteFile(file_.Get(), data.GetData(), size, &written, nullptr) == FALSE ||
                     written != size)) {
     // A short write (full disk, lost share) would otherwise end as a "success" with a hole.
+    facts_.cannotWrite = true;
     Fail(Leftover::Delete);
     return false;
   }
@@ -91,18 +119,31 @@ bool DownloadObserver::TakeBlock(const hftp::IDataAccessor& data) noexcept {
 }
 
 bool DownloadObserver::OpenFile() noexcept {
-  // Created new where there is no file yet, overwritten where there is one. Not CREATE_ALWAYS
-  // alone: wine truncates even a file it has just created, and ext4 answers a file truncated to
-  // nothing and written again by flushing all of it when it is closed, which made closing a fresh
-  // 256 MiB download take a tenth of a second.
-  const HANDLE created = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = ::GetLastError();
-  file_.Reset(created);
-  if (!file_ && error == ERROR_FILE_EXISTS) {
-    file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  if (appendAt_ == 0) {
+    // Created new where there is no file yet, overwritten where there is one. Not CREATE_ALWAYS
+    // alone: wine truncates even a file it has just created, and ext4 answers a file truncated to
+    // nothing and written again by flushing all of it when it is closed, which made closing a fresh
+    // 256 MiB download take a tenth of a second.
+    const HANDLE created = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = ::GetLastError();
+    file_.Reset(created);
+    if (!file_ && error == ERROR_FILE_EXISTS) {
+      file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+  } else {
+    // Continues right after the bytes the earlier attempt wrote, whatever may follow them.
+    file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(appendAt_);
+    if (file_ && (!::SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN) ||
+                  !::SetEndOfFile(file_.Get()))) {
+      file_.Reset();
+    }
   }
+  if (file_) touched_.store(true, std::memory_order_release);
   return file_.IsValid();
 }
 
@@ -114,6 +155,7 @@ void DownloadObserver::Complete() noexcept {
   if (Failed()) return;
   // An empty resource arrives without any block: it still becomes a file.
   if (!file_ && !OpenFile()) {
+    facts_.cannotWrite = true;
     Fail(Leftover::Keep);
     return;
   }
@@ -124,12 +166,13 @@ void DownloadObserver::Complete() noexcept {
 
 void DownloadObserver::Fail(Leftover leftover) noexcept {
   file_.Reset();
-  if (leftover == Leftover::Delete) ::DeleteFileW(path_.c_str());
+  if (leftover == Leftover::Delete && !target_.keepPartial) ::DeleteFileW(path_.c_str());
   failed_.store(true, std::memory_order_release);
   ::SetEvent(ended_.Get());
 }
 
 void DownloadObserver::ShowProgress(std::int64_t total) noexcept {
+  if (view_ != nullptr) view_->ShowBytes(received_, total);
   const int percent = DownloadPercent(received_, total);
   // One message per visible step: a fast download would otherwise flood the dialog's queue.
   if (percent == shownPercent_) return;

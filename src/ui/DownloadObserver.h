@@ -4,7 +4,7 @@
 //
 //   auto observer = std::make_shared<ui::DownloadObserver>(path, &dialog);
 //   auto service = factory->CreatePooledService(url, observer, nullptr, L"", L"", 0, "");
-//   while (!observer->Completed() && !observer->Failed()) observer->WaitForEnd(timeout);
+//   while (!observer->Completed() && !observer->Failed()) observer->WaitForEnd(timeout, nullptr);
 //
 // The file is created (or overwritten) with the first block; a transfer that ends without any
 // byte still leaves an empty file, so Completed() always means the file is there. Completed()
@@ -15,12 +15,22 @@
 // else will come) and when a write falls short (the file is deleted and the block refused). A
 // block after a failure is refused.
 //
-// Thread-safety: OnDataChunk runs on the engine's transfer thread; Completed, Failed and
-// WaitForEnd may be called from any thread at the same time. The view must outlive every call
-// of OnDataChunk.
+// A later attempt of the same download (ui::TargetOptions) may resume: the transfer asked for the
+// bytes from `resumeFrom` on, and the observer appends them to the file only when the response is
+// a 206 whose Content-Range starts right there (ResumeHonoured); any other answer is the whole
+// resource, and the file starts over. With `keepPartial` a failure leaves what was written, for
+// the next attempt to resume from; deleting it is then the caller's job. Either way Facts() says
+// afterwards why the transfer failed, and Touched() whether the file was opened for writing.
+//
+// Thread-safety: OnDataChunk, OnResponse and OnTransferError run on the engine's transfer thread;
+// Completed, Failed, Touched and WaitForEnd may be called from any thread at the same time, Facts
+// once Failed() is true. The view must outlive every call of OnDataChunk.
 
 #include "hftp/IObserver.h"
 #include "tools/KernelHandle.h"
+#include "ui/CancelSignal.h"
+#include "ui/DownloadOutcome.h"
+#include "ui/ProgressText.h"
 #include "ui/ProgressView.h"
 
 #include <atomic>
@@ -30,24 +40,36 @@
 
 namespace ui {
 
-// received x 100 / total, 0 while the total is unknown (0 or less), at most 100; exact for any
-// size a file can have.
-int DownloadPercent(std::uint64_t received, std::int64_t total) noexcept;
+// Whether a response continues a download that asked for the bytes from `resumeFrom` on: a 206
+// whose Content-Range starts there.
+bool ResumeHonoured(std::uint64_t resumeFrom, const hftp::ResponseInfo& response) noexcept;
+
+struct TargetOptions {
+  std::uint64_t resumeFrom = 0;  // > 0: the file holds this many bytes, the transfer asked for more
+  bool keepPartial = false;      // a failure leaves the file as written
+};
 
 class DownloadObserver final : public hftp::IObserver {
  public:
-  DownloadObserver(std::wstring path, ProgressView* view) noexcept;
+  DownloadObserver(std::wstring path, ProgressView* view, TargetOptions target = {}) noexcept;
 
   DownloadObserver(const DownloadObserver&) = delete;
   DownloadObserver& operator=(const DownloadObserver&) = delete;
 
   bool OnDataChunk(const hftp::IDataAccessor& data,
                    const hftp::IDownloadStatus& status) noexcept override;
+  void OnResponse(const hftp::ResponseInfo& response) noexcept override;
+  void OnTransferError(const hftp::TransferError& error) noexcept override;
 
   bool Completed() const noexcept { return completed_.load(std::memory_order_acquire); }
   bool Failed() const noexcept { return failed_.load(std::memory_order_acquire); }
-  // Returns when the transfer has ended (either flag set) or after `timeout`, whichever is first.
-  void WaitForEnd(std::chrono::milliseconds timeout) const noexcept;
+  bool Touched() const noexcept { return touched_.load(std::memory_order_acquire); }
+  // Why the transfer failed; complete once Failed() is true.
+  const TransferFacts& Facts() const noexcept { return facts_; }
+  // Returns when the transfer has ended (either flag set), `cancel` (if any) was raised, or after
+  // `timeout`, whichever is first.
+  void WaitForEnd(std::chrono::milliseconds timeout,
+                  const CancelSignal* cancel = nullptr) const noexcept;
 
  private:
   enum class Leftover { Delete, Keep };
@@ -64,9 +86,14 @@ class DownloadObserver final : public hftp::IObserver {
   std::uint64_t received_ = 0;
   std::wstring path_;
   ProgressView* view_;
-  int shownPercent_ = 0;  // the bar starts at 0
+  TargetOptions target_;
+  std::uint64_t appendAt_ = 0;  // where the file continues; 0: it starts over
+  int shownPercent_ = 0;        // the bar starts at 0
+  bool finalSeen_ = false;      // the transfer thread's: a final notification has come
+  TransferFacts facts_;         // written before failed_ is set, then no more
   std::atomic<bool> completed_{false};
   std::atomic<bool> failed_{false};
+  std::atomic<bool> touched_{false};
   Tools::KernelHandle ended_;  // manual-reset event, set with either flag
 };
 

@@ -1,55 +1,176 @@
 #include "ui/DownloadProcedure.h"
 
 #include "hftp/EngineTeardown.h"
+#include "tools/FileDigest.h"
 #include "tools/NetworkCheck.h"
 #include "ui/DownloadObserver.h"
+#include "ui/RetryPolicy.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace ui {
 namespace {
 
-// Ends when the observer has an outcome or the machine has no network any more. The network is
-// asked before the first wait and after every wait that ran out; an outcome ends a wait at once.
-void WaitForOutcome(const DownloadObserver& observer) noexcept {
-  while (!observer.Completed() && !observer.Failed() && Tools::SystemTools::IsInternetConnected()) {
-    observer.WaitForEnd(kConnectivityCheckInterval);
+// One transfer into the target, as far as it got.
+struct Attempt {
+  DownloadOutcome outcome;
+  bool touched = false;  // the target was opened for writing
+};
+
+// How the wait for one transfer ended.
+enum class WaitEnd { Outcome, NetworkLost, Cancelled };
+
+// Ends when the observer has an outcome, the machine has no network any more or `cancel` is
+// raised. The network is asked before the first wait and after every wait that ran out; an
+// outcome or a cancel ends a wait at once.
+WaitEnd WaitForOutcome(const DownloadObserver& observer, const CancelSignal* cancel) noexcept {
+  for (;;) {
+    if (observer.Completed() || observer.Failed()) return WaitEnd::Outcome;
+    if (cancel != nullptr && cancel->IsRaised()) return WaitEnd::Cancelled;
+    if (!Tools::SystemTools::IsInternetConnected()) return WaitEnd::NetworkLost;
+    observer.WaitForEnd(kConnectivityCheckInterval, cancel);
   }
 }
 
-bool Transfer(const std::wstring& url, const std::wstring& path, ProgressView* view,
-              const ServiceFactoryMaker& makeFactory) {
-  const auto observer = std::make_shared<DownloadObserver>(path, view);
+DownloadOutcome Ended(DownloadResult result) {
+  DownloadOutcome outcome;
+  outcome.result = result;
+  return outcome;
+}
+
+// One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
+// transfer abandoned for a lost network or a cancel) is aborted by the service's release, which
+// the observer hears.
+Attempt Transfer(const std::wstring& url, const std::wstring& path,
+                 const hftp::RequestOptions& options, TargetOptions target, ProgressView* view,
+                 const ServiceFactoryMaker& makeFactory, const CancelSignal* cancel) {
+  Attempt attempt;
+  attempt.outcome = Ended(DownloadResult::Failed);
+  const auto started = std::chrono::steady_clock::now();
+  const auto observer = std::make_shared<DownloadObserver>(path, view, target);
   std::shared_ptr<hftp::IService> service;
   if (const std::shared_ptr<hftp::ServiceFactory> factory = makeFactory ? makeFactory() : nullptr) {
-    hftp::RequestOptions limits;
-    limits.stallTimeout = kStallLimit;
-    limits.connectTimeout = kConnectLimit;
-    service = factory->CreatePooledService(url, observer, limits);
+    service = factory->CreatePooledService(url, observer, options);
   }
-  if (!service) return false;
-  WaitForOutcome(*observer);
-  // Decided before the service goes: releasing an unfinished transfer aborts it, and the observer
-  // then deletes the partial file.
-  return observer->Completed();
+  if (!service) return attempt;
+  const WaitEnd end = WaitForOutcome(*observer, cancel);
+  // Decided before the service goes: releasing an unfinished transfer aborts it.
+  if (observer->Completed()) {
+    attempt.outcome = Ended(DownloadResult::Completed);
+  } else if (end == WaitEnd::Cancelled) {
+    attempt.outcome = Ended(DownloadResult::Cancelled);
+  } else if (end == WaitEnd::NetworkLost) {
+    attempt.outcome = Ended(DownloadResult::NoNetwork);
+  } else {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    attempt.outcome =
+        ClassifyFailure(observer->Facts(), elapsed, TransferLimits{options.totalTimeout});
+  }
+  service.reset();
+  attempt.touched = observer->Touched();
+  return attempt;
 }
 
-}  // namespace
-
-bool RunDownload(const std::wstring& url, const std::wstring& path, ProgressView* view,
-                 const ServiceFactoryMaker& makeFactory) noexcept {
-  bool completed = false;
-  if (!url.empty() && !path.empty()) {
-    try {
-      completed = Transfer(url, path, view, makeFactory);
-    } catch (...) {
-      completed = false;  // the service could not be built; nothing is running
-    }
+// Transfer, with the engine torn down afterwards on every path.
+Attempt RunAttempt(const std::wstring& url, const std::wstring& path,
+                   const hftp::RequestOptions& options, TargetOptions target, ProgressView* view,
+                   const ServiceFactoryMaker& makeFactory, const CancelSignal* cancel) noexcept {
+  Attempt attempt;
+  try {
+    attempt = Transfer(url, path, options, target, view, makeFactory, cancel);
+  } catch (...) {
+    attempt.outcome.result = DownloadResult::Failed;  // the service could not be built
   }
   // Every service is released by now, which the teardown requires.
   try {
     hftp::TearDownEngine();
   } catch (...) {
   }
-  return completed;
+  return attempt;
+}
+
+std::uint64_t FileSizeAt(const std::wstring& path) noexcept {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool SameHex(const std::string& a, const std::string& b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+DownloadOutcome Job(const DownloadRequest& request, ProgressView* view,
+                    const ServiceFactoryMaker& makeFactory, const CancelSignal& cancel) {
+  hftp::RequestOptions options = request.options;
+  options.resumeFrom = 0;
+  bool touched = false;
+  DownloadOutcome outcome = Ended(DownloadResult::Failed);
+  for (int retry = 0; retry <= std::max(request.retries, 0); ++retry) {
+    if (retry > 0 && cancel.WaitFor(RetryDelay(retry))) {
+      outcome = Ended(DownloadResult::Cancelled);
+      break;
+    }
+    TargetOptions target;
+    target.resumeFrom = static_cast<std::uint64_t>(options.resumeFrom);
+    target.keepPartial = true;  // for the next attempt to resume; deleted below if none succeeds
+    const Attempt attempt =
+        RunAttempt(request.url, request.path, options, target, view, makeFactory, &cancel);
+    touched = touched || attempt.touched;
+    outcome = attempt.outcome;
+    if (outcome.result == DownloadResult::Completed) break;
+    // A server that cannot serve the rest (416) may still serve the whole.
+    const bool rangeRefused = outcome.result == DownloadResult::HttpError &&
+                              outcome.httpStatus == 416 && options.resumeFrom > 0;
+    if (!rangeRefused && !IsRetryable(outcome)) break;
+    options.resumeFrom =
+        !rangeRefused && touched ? static_cast<std::int64_t>(FileSizeAt(request.path)) : 0;
+  }
+  if (outcome.result == DownloadResult::Completed && !request.sha256.empty()) {
+    const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(request.path);
+    if (!digest || !SameHex(*digest, request.sha256)) {
+      outcome = Ended(DownloadResult::ChecksumMismatch);
+      touched = true;  // the file that arrived goes
+    }
+  }
+  if (outcome.result != DownloadResult::Completed && touched) ::DeleteFileW(request.path.c_str());
+  return outcome;
+}
+
+}  // namespace
+
+bool RunDownload(const std::wstring& url, const std::wstring& path, ProgressView* view,
+                 const ServiceFactoryMaker& makeFactory) noexcept {
+  if (url.empty() || path.empty()) {
+    try {
+      hftp::TearDownEngine();
+    } catch (...) {
+    }
+    return false;
+  }
+  hftp::RequestOptions limits;
+  limits.stallTimeout = kStallLimit;
+  limits.connectTimeout = kConnectLimit;
+  return RunAttempt(url, path, limits, TargetOptions(), view, makeFactory, nullptr)
+             .outcome.result == DownloadResult::Completed;
+}
+
+DownloadOutcome RunDownloadJob(const DownloadRequest& request, ProgressView* view,
+                               const ServiceFactoryMaker& makeFactory,
+                               const CancelSignal& cancel) noexcept {
+  if (request.url.empty() || request.path.empty()) return Ended(DownloadResult::Failed);
+  try {
+    return Job(request, view, makeFactory, cancel);
+  } catch (...) {
+    return Ended(DownloadResult::Failed);  // out of memory
+  }
 }
 
 }  // namespace ui

@@ -2,6 +2,8 @@
 
 #include "ui/ModuleContext.h"
 
+#include <utility>
+
 namespace ui {
 namespace {
 
@@ -31,6 +33,24 @@ bool PatternPiece::Load(UINT id) noexcept {
       bitmap_.reset(::LoadBitmapW(instance, MAKEINTRESOURCEW(id)));
     }
   }
+  if (bitmap_) brush_.reset(::CreatePatternBrush(bitmap_.get()));
+  return static_cast<bool>(brush_);
+}
+
+bool PatternPiece::CutFrom(HDC reference, HBITMAP source, const RECT& rect) noexcept {
+  Clear();
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (source == nullptr || width <= 0 || height <= 0) return false;
+  const gdi::UniqueMemoryDc from(::CreateCompatibleDC(reference));
+  const gdi::UniqueMemoryDc to(::CreateCompatibleDC(reference));
+  gdi::UniqueBitmap piece(::CreateCompatibleBitmap(reference, width, height));
+  {
+    const gdi::SelectionScope sourceSelected(from.get(), source);
+    const gdi::SelectionScope pieceSelected(to.get(), piece.get());
+    ::BitBlt(to.get(), 0, 0, width, height, from.get(), rect.left, rect.top, SRCCOPY);
+  }
+  bitmap_ = std::move(piece);
   if (bitmap_) brush_.reset(::CreatePatternBrush(bitmap_.get()));
   return static_cast<bool>(brush_);
 }

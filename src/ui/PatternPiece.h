@@ -1,10 +1,13 @@
 #pragma once
-// One piece of the skinned progress bar: a bitmap and a pattern brush made from it, both empty
-// until loaded.
+// One piece of a skin: a bitmap and a pattern brush made from it, both empty until loaded from the
+// skin module or cut from a bigger picture.
 //
 //   ui::PatternPiece fill;
 //   fill.Load(IDB_BAR_FILL);  // from the skin module (ui::module::SkinModule)
 //   ::FillRect(dc, &rect, fill.Brush());
+//
+//   ui::PatternPiece behind;  // what a control covers of the dialog's background
+//   behind.CutFrom(dialogDc, background, controlRect);
 //
 // Thread-safety: one thread at a time. Load briefly swaps the module's resource instance, so no
 // other thread should load resources through ui::module::ResourceInstance at the same moment.
@@ -24,6 +27,10 @@ class PatternPiece {
   // from the skin module: the resource instance is exchanged for the skin module handle for the
   // duration of the load and exchanged back afterwards.
   bool Load(UINT id) noexcept;
+  // Copies the part `rect` of `source` (a bitmap compatible with `reference`) into a bitmap of its
+  // own and makes the brush; what was held is deleted first. Answers whether the brush exists. A
+  // control filling itself with the brush from its own origin shows `source` as it lies beneath.
+  bool CutFrom(HDC reference, HBITMAP source, const RECT& rect) noexcept;
   void Clear() noexcept;
 
   HBRUSH Brush() const noexcept { return brush_.get(); }

@@ -5,9 +5,12 @@
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
+#include "ui/ProgressText.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <system_error>
 #include <utility>
 
@@ -21,22 +24,45 @@ constexpr int kHeight = 395;
 constexpr RECT kBarPlacement{25, 170, 25 + 270, 170 + 26};
 // Left edge of the text "Downloading Velmar...".
 constexpr int kTextLeft = 25;
+// The text line: under the bar, as wide as the left half of the background allows.
+constexpr RECT kTextLinePlacement{25, 204, 25 + 300, 204 + 18};
+// The Cancel button in dialog units, as the connection-error dialog's: its size, and its margins
+// to the right and bottom edges.
+constexpr RECT kCancelButtonUnits{0, 0, 52, 16};
+constexpr RECT kCancelMarginUnits{0, 0, 15, 8};
+
+constexpr UINT_PTR kTextTimer = 1;
+constexpr UINT_PTR kMarqueeTimer = 2;
+constexpr UINT kMarqueeMilliseconds = 40;
+
+std::chrono::milliseconds Now() noexcept {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
+}
 
 }  // namespace
 
 bool RunDownloadDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory) {
-  ProgressDialog dialog(std::move(url), std::move(path), std::move(makeFactory));
-  const INT_PTR answer = dialog.RunModal(DialogOwner(), 0);
+  return RunDownloadDialog(
+      nullptr, DownloadDialogLook(),
+      [url = std::move(url), path = std::move(path), makeFactory = std::move(makeFactory)](
+          ProgressView* view, const CancelSignal&) {
+        return RunDownload(url, path, view, makeFactory);
+      });
+}
+
+bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task) {
+  ProgressDialog dialog(std::move(look), std::move(task));
+  const INT_PTR answer = dialog.RunModal(owner != nullptr ? owner : DialogOwner(), 0);
   const bool succeeded = dialog.WaitForDownload();
   return answer == 1 && succeeded;
 }
 
-ProgressDialog::ProgressDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory)
+ProgressDialog::ProgressDialog(DownloadDialogLook look, DownloadTask task)
     : DialogImpl(IDD_DOWNLOAD),
       font_(CreateDialogTextFont()),
-      url_(std::move(url)),
-      path_(std::move(path)),
-      makeFactory_(std::move(makeFactory)),
+      look_(std::move(look)),
+      task_(std::move(task)),
       text_(LoadResourceString(IDS_DOWNLOADING)) {}
 
 ProgressDialog::~ProgressDialog() {
@@ -57,14 +83,20 @@ bool ProgressDialog::WaitForDownload() noexcept {
 LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
   window_ = window;
-  // No way for the user to end the dialog: only the download does.
-  ::EnableMenuItem(::GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  // In the plain look no way for the user to end the dialog: only the download does.
+  if (!look_.cancelButton) {
+    ::EnableMenuItem(::GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  }
   background_.reset(::LoadBitmapW(module::ResourceInstance(), MAKEINTRESOURCEW(IDB_BACKGROUND)));
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
   ::MoveWindow(window, 0, 0, kWidth, kHeight, FALSE);
   CenterWindow(window);
   SkinProgressBar(::GetDlgItem(window, IDC_DOWNLOAD_PROGRESS));
+  if (look_.textLine) AddTextLine();
+  if (look_.cancelButton) AddCancelButton();
+  if (look_.textLine || look_.marquee)
+    ::SetTimer(window, kTextTimer, kTextUpdateMilliseconds, nullptr);
   StartDownloadThread();
   // FALSE: no control gets the focus by default.
   return FALSE;
@@ -81,6 +113,43 @@ void ProgressDialog::SkinProgressBar(HWND bar) noexcept {
   ::SendMessageW(bar, PBM_SETPOS, 0, 0);
 }
 
+void ProgressDialog::AddTextLine() noexcept {
+  const HWND window = Window();
+  const RECT& at = kTextLinePlacement;
+  const HWND line = ::CreateWindowExW(
+      0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, at.left,
+      at.top, at.right - at.left, at.bottom - at.top, window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDownloadTextControl)),
+      module::ResourceInstance(), nullptr);
+  if (line == nullptr) return;
+  ::SendMessageW(line, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  // The line fills itself with the piece of the background it covers (WM_CTLCOLORSTATIC).
+  const gdi::WindowDc dc(window);
+  textBackground_.CutFrom(dc.get(), background_.get(), at);
+}
+
+void ProgressDialog::AddCancelButton() noexcept {
+  const HWND window = Window();
+  RECT size = kCancelButtonUnits;
+  RECT margin = kCancelMarginUnits;
+  ::MapDialogRect(window, &size);
+  ::MapDialogRect(window, &margin);
+  RECT client{};
+  ::GetClientRect(window, &client);
+  const int width = size.right;
+  const int height = size.bottom;
+  const int left = std::max(0, static_cast<int>(client.right - margin.right - width));
+  const int top = std::max(0, static_cast<int>(client.bottom - margin.bottom - height));
+  const HWND button = ::CreateWindowExW(
+      0, L"BUTTON", L"Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left, top, width,
+      height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)),
+      module::ResourceInstance(), nullptr);
+  if (button == nullptr) return;
+  // The template's font, as the connection-error dialog's buttons have it.
+  ::SendMessageW(button, WM_SETFONT, static_cast<WPARAM>(::SendMessageW(window, WM_GETFONT, 0, 0)),
+                 FALSE);
+}
+
 void ProgressDialog::StartDownloadThread() {
   if (downloadThread_.joinable()) downloadThread_.detach();
   try {
@@ -94,9 +163,13 @@ void ProgressDialog::StartDownloadThread() {
 }
 
 void ProgressDialog::DownloadThreadEntry() noexcept {
-  if (!RunDownload(url_, path_, this, makeFactory_)) {
-    succeeded_.store(false, std::memory_order_release);
+  bool succeeded = false;
+  try {
+    succeeded = task_ && task_(this, cancel_);
+  } catch (...) {
+    succeeded = false;
   }
+  if (!succeeded) succeeded_.store(false, std::memory_order_release);
   // The engine is down by now: no progress message can follow this one.
   ::PostMessageW(window_, WM_CLOSE, 0, 0);
 }
@@ -104,6 +177,11 @@ void ProgressDialog::DownloadThreadEntry() noexcept {
 void ProgressDialog::ShowPercent(int percent) noexcept {
   percent_.store(percent, std::memory_order_release);
   ::PostMessageW(window_, kProgressMessage, 0, 0);
+}
+
+void ProgressDialog::ShowBytes(std::uint64_t received, std::int64_t total) noexcept {
+  total_.store(total, std::memory_order_relaxed);
+  received_.store(received, std::memory_order_release);
 }
 
 LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
@@ -131,6 +209,92 @@ LRESULT ProgressDialog::OnProgress(UINT, WPARAM, LPARAM, bool&) {
                         0);
   ::UpdateWindow(Window());
   return 0;
+}
+
+LRESULT ProgressDialog::OnTimer(UINT, WPARAM wParam, LPARAM, bool& handled) {
+  if (wParam == kTextTimer) {
+    UpdateMarquee();
+    UpdateTextLine();
+  } else if (wParam == kMarqueeTimer) {
+    progress_.StepMarquee();
+    ::InvalidateRect(::GetDlgItem(Window(), IDC_DOWNLOAD_PROGRESS), nullptr, FALSE);
+  } else {
+    handled = false;
+  }
+  return 0;
+}
+
+void ProgressDialog::UpdateTextLine() noexcept {
+  if (!look_.textLine) return;
+  try {
+    ProgressSample sample;
+    sample.received = received_.load(std::memory_order_acquire);
+    sample.total = total_.load(std::memory_order_relaxed);
+    rate_.Add(Now(), sample.received);
+    sample.bytesPerSecond = rate_.BytesPerSecond();
+    const std::wstring text = ProgressText(look_.textPattern, sample);
+    const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
+    const int length = ::GetWindowTextLengthW(line);
+    std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
+    shown.resize(static_cast<std::size_t>(::GetWindowTextW(line, shown.data(), length + 1)));
+    if (shown != text) ::SetWindowTextW(line, text.c_str());
+  } catch (...) {
+    // Out of memory for a line of text: it shows the previous one until the next tick.
+  }
+}
+
+void ProgressDialog::UpdateMarquee() noexcept {
+  if (!look_.marquee) return;
+  // Bytes of a resource without a size: no percentage to show, but something is happening.
+  const bool wanted =
+      total_.load(std::memory_order_relaxed) <= 0 && received_.load(std::memory_order_acquire) > 0;
+  if (wanted == marqueeRunning_) return;
+  marqueeRunning_ = wanted;
+  progress_.SetMarquee(wanted);
+  if (wanted) {
+    ::SetTimer(Window(), kMarqueeTimer, kMarqueeMilliseconds, nullptr);
+  } else {
+    ::KillTimer(Window(), kMarqueeTimer);
+  }
+  ::InvalidateRect(::GetDlgItem(Window(), IDC_DOWNLOAD_PROGRESS), nullptr, FALSE);
+}
+
+LRESULT ProgressDialog::OnControlColour(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
+  if (!look_.textLine ||
+      reinterpret_cast<HWND>(lParam) != ::GetDlgItem(Window(), kDownloadTextControl)) {
+    handled = false;
+    return 0;
+  }
+  ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(textBackground_.Brush() != nullptr
+                                       ? textBackground_.Brush()
+                                       : ::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT ProgressDialog::OnCancel(WORD, WORD, HWND, bool& handled) {
+  // Also Escape; without the button the command means nothing, as before.
+  if (!look_.cancelButton) {
+    handled = false;
+    return 0;
+  }
+  RequestCancel();
+  return 0;
+}
+
+LRESULT ProgressDialog::OnSystemCommand(UINT, WPARAM wParam, LPARAM, bool& handled) {
+  if (!look_.cancelButton || (wParam & 0xFFF0) != SC_CLOSE) {
+    handled = false;
+    return 0;
+  }
+  RequestCancel();
+  return 0;
+}
+
+void ProgressDialog::RequestCancel() noexcept {
+  cancel_.Raise();
+  // The download thread closes the dialog once the transfer is abandoned and its file gone.
+  ::EnableWindow(::GetDlgItem(Window(), IDCANCEL), FALSE);
+  ::EnableMenuItem(::GetSystemMenu(Window(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 }
 
 LRESULT ProgressDialog::OnClose(UINT, WPARAM, LPARAM, bool&) {

@@ -2,26 +2,46 @@
 // The modal download dialog: the skinned progress bar on the skin background and the text
 // "Downloading Velmar...", while a thread of its own runs the download (ui/DownloadProcedure.h).
 //
-//   bool ok = ui::RunDownloadDialog(url, path, [] { return MakeFactory(); });
+//   bool ok = ui::RunDownloadDialog(url, path, [] { return MakeFactory(); });   // HTTPDownload
 //
-// The user cannot end it: the close command is greyed and there are no buttons. The download
-// thread closes it when the download has ended (and the engine is shut down). The bar shows the
-// percentage that the download's observer hands over from the transfer thread: the value travels
-// in an atomic field, and a posted message (kProgressMessage) makes the dialog's thread show it.
+//   ui::DownloadDialogLook look;
+//   look.textLine = look.cancelButton = look.marquee = true;
+//   bool ok = ui::RunDownloadDialog(owner, look, [&](ui::ProgressView* view,
+//                                                    const ui::CancelSignal& cancel) {
+//     return ui::RunDownloadJob(request, view, make, cancel).result ==
+//     ui::DownloadResult::Completed;
+//   });
+//
+// In its plain look (HTTPDownload's) the user cannot end it: the close command is greyed and there
+// are no buttons. The download thread closes it when the download has ended (and the engine is
+// shut down). The bar shows the percentage that the download's observer hands over from the
+// transfer thread: the value travels in an atomic field, and a posted message (kProgressMessage)
+// makes the dialog's thread show it.
+//
+// DownloadDialogLook adds, each on request: a text line under the bar (ui/ProgressText.h), updated
+// by a timer four times a second from the byte counts the observer hands over; a "Cancel" button
+// (Escape and the title bar's close button do the same), which raises the task's CancelSignal and
+// then waits, greyed, for the task to end; and a marquee, a block running along the bar while
+// bytes arrive of a resource whose size is unknown.
 //
 // Thread-safety: RunDownloadDialog blocks its caller: the installer's user-interface thread or the
 // thread that runs its sections (the owner then is the installer's window, ui/DialogOwner.h). The
 // object lives on that thread's stack; the download thread is joined before it goes.
 
+#include "ui/CancelSignal.h"
 #include "ui/DialogImpl.h"
 #include "ui/DownloadProcedure.h"
 #include "ui/Gdi.h"
+#include "ui/PatternPiece.h"
 #include "ui/ProgressView.h"
 #include "ui/SkinProgress.h"
+#include "ui/TransferRate.h"
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -29,15 +49,33 @@ namespace ui {
 
 // Posted to the dialog when the percentage in its field has changed.
 inline constexpr UINT kProgressMessage = WM_USER + 100;
+// The text line under the bar, when the look has one.
+inline constexpr int kDownloadTextControl = 139;
+// How often the text line (and the switch to and from the marquee) is brought up to date.
+inline constexpr UINT kTextUpdateMilliseconds = 250;
 
-// Downloads `url` into `path` behind the dialog, modal over the installer's window. True when the
-// file was downloaded; false when it was not or the dialog could not be shown (the download then
-// never starts).
+struct DownloadDialogLook {
+  bool textLine = false;
+  std::wstring textPattern;  // ui::ProgressText's pattern; empty: the default wording
+  bool cancelButton = false;
+  bool marquee = false;
+};
+
+// The work behind the dialog, run on its download thread: true when the download succeeded.
+using DownloadTask = std::function<bool(ProgressView* view, const CancelSignal& cancel)>;
+
+// Downloads `url` into `path` behind the plain dialog, modal over the installer's window. True
+// when the file was downloaded; false when it was not or the dialog could not be shown (the
+// download then never starts).
 bool RunDownloadDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory);
+
+// Runs `task` behind a dialog of `look`, modal over `owner` (null: the installer's window). The
+// task's answer, or false when the dialog could not be shown (the task then never runs).
+bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task);
 
 class ProgressDialog final : public DialogImpl, private ProgressView {
  public:
-  ProgressDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory);
+  ProgressDialog(DownloadDialogLook look, DownloadTask task);
   // Waits for the download thread.
   ~ProgressDialog() override;
 
@@ -50,6 +88,10 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
   MSK_MESSAGE_HANDLER(WM_PAINT, OnPaint)
   MSK_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
   MSK_MESSAGE_HANDLER(kProgressMessage, OnProgress)
+  MSK_MESSAGE_HANDLER(WM_TIMER, OnTimer)
+  MSK_MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
+  MSK_COMMAND_HANDLER(IDCANCEL, BN_CLICKED, OnCancel)
+  MSK_MESSAGE_HANDLER(WM_SYSCOMMAND, OnSystemCommand)
   MSK_MESSAGE_HANDLER(WM_CLOSE, OnClose)
   MSK_END_MSG_MAP()
 
@@ -58,24 +100,39 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnProgress(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnControlColour(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnCancel(WORD notifyCode, WORD id, HWND control, bool& handled);
+  LRESULT OnSystemCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
   void SkinProgressBar(HWND bar) noexcept;
+  void AddTextLine() noexcept;
+  void AddCancelButton() noexcept;
+  void UpdateTextLine() noexcept;
+  void UpdateMarquee() noexcept;
+  void RequestCancel() noexcept;
   void StartDownloadThread();
   void DownloadThreadEntry() noexcept;
   // Called by the observer on the transfer thread.
   void ShowPercent(int percent) noexcept override;
+  void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override;
 
   std::thread downloadThread_;
   SkinProgress progress_;
   gdi::UniqueFont font_;
   std::atomic<int> percent_{0};
-  const std::wstring url_;
-  const std::wstring path_;
-  const ServiceFactoryMaker makeFactory_;
+  std::atomic<std::uint64_t> received_{0};
+  std::atomic<std::int64_t> total_{0};
+  const DownloadDialogLook look_;
+  const DownloadTask task_;
+  CancelSignal cancel_;
   std::atomic<bool> succeeded_{true};
   bool downloadStarted_ = false;
   gdi::UniqueBitmap background_;
+  PatternPiece textBackground_;  // the skin beneath the text line
+  TransferRate rate_;
+  bool marqueeRunning_ = false;
   std::wstring text_;
   // Set at initialisation, before the download thread starts: the other threads post to it.
   HWND window_ = nullptr;

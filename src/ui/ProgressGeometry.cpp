@@ -30,4 +30,17 @@ std::wstring PercentText(int position, int upper) {
   return std::to_wstring(percent) + L"%";
 }
 
+Span MarqueeSpan(int step, int areaWidth) noexcept {
+  if (areaWidth <= 0) return Span{0, 0};
+  const int block = areaWidth / 4 > 0 ? areaWidth / 4 : 1;
+  // From entering (its right edge at 0) to leaving (its left edge at the area's end).
+  const auto cycle = static_cast<std::uint64_t>(areaWidth) + static_cast<std::uint64_t>(block);
+  const std::uint64_t distance =
+      (step < 0 ? 0 - static_cast<std::uint64_t>(step) : static_cast<std::uint64_t>(step)) *
+      kMarqueeStepPixels;
+  const int right = static_cast<int>(distance % cycle);
+  const int left = right - block;
+  return Span{left < 0 ? 0 : left, right < areaWidth ? right : areaWidth};
+}
+
 }  // namespace ui

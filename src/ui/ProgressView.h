@@ -3,10 +3,14 @@
 //
 //   class Bar : public ui::ProgressView {
 //     void ShowPercent(int percent) noexcept override { ... }
+//     void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override { ... }
 //   };
 //
-// Thread-safety: ShowPercent is called on the engine's transfer thread, never on the thread that
-// owns the display; implementations hand the value over themselves (the dialog posts a message).
+// Thread-safety: both are called on the engine's transfer thread, never on the thread that owns
+// the display; implementations hand the values over themselves (the dialog posts a message for the
+// percentage and keeps the byte counts in atomics that its timer reads).
+
+#include <cstdint>
 
 namespace ui {
 
@@ -16,6 +20,11 @@ class ProgressView {
 
   // `percent` is between 0 and 100; it is called only when the value changes.
   virtual void ShowPercent(int percent) noexcept = 0;
+
+  // The bytes at the target so far (a resumed download counts what was there) and the size of
+  // the whole resource (0 or less: unknown); called with every block, so it must be cheap. The
+  // count goes down when a download starts over.
+  virtual void ShowBytes(std::uint64_t /*received*/, std::int64_t /*total*/) noexcept {}
 };
 
 }  // namespace ui

@@ -16,6 +16,11 @@ SkinProgress::SkinProgress() noexcept {
   rightCap_.Load(IDB_BAR_RIGHT_CAP);
 }
 
+void SkinProgress::SetMarquee(bool on) noexcept {
+  marquee_ = on;
+  marqueeStep_ = 0;
+}
+
 LRESULT SkinProgress::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const HWND bar = Window();
   gdi::PaintDc paint(bar);
@@ -29,29 +34,16 @@ LRESULT SkinProgress::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const RECT area{client.left + frame_.Left(), client.top + frame_.Top(),
                   client.right - frame_.Right(), client.bottom - frame_.Bottom()};
 
+  if (marquee_) {
+    PaintMarquee(dc, area);
+    return 0;
+  }
+
   const auto position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
   PBRANGE range{};
   ::SendMessageW(bar, PBM_GETRANGE, 0, reinterpret_cast<LPARAM>(&range));
   const int filled = FilledWidth(position, range.iHigh, area.right - area.left);
-
-  FillWithPiece(dc, RECT{area.left, area.top, area.left + filled, area.bottom}, fill_);
-  const SIZE leftCap = leftCap_.Size();
-  FillWithPiece(dc, RECT{area.left, area.top, area.left + leftCap.cx, area.top + leftCap.cy},
-                leftCap_);
-
-  const COLORREF previous = ::SetBkColor(dc, kUnfilledBarColour);
-  if (previous != CLR_INVALID) {
-    const RECT unfilled{area.left + filled, area.top, area.right, area.bottom};
-    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &unfilled, nullptr, 0, nullptr);
-    ::SetBkColor(dc, previous);
-  }
-
-  if (filled != 0) {
-    const SIZE rightCap = rightCap_.Size();
-    const int capLeft = area.left + filled;
-    FillWithPiece(dc, RECT{capLeft, area.top, capLeft + rightCap.cx, area.top + rightCap.cy},
-                  rightCap_);
-  }
+  PaintFill(dc, area, Span{0, filled});
 
   // The percentage of the position as it is now (the control may have moved meanwhile).
   const auto current = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
@@ -60,6 +52,37 @@ LRESULT SkinProgress::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   ::DrawTextW(dc, text.c_str(), -1, &textRect,
               DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   return 0;
+}
+
+// In the order the bar has always been painted in, so that a position looks as it did: the fill,
+// the left cap (which the unfilled part covers again at 0), the unfilled part, the right cap after
+// a fill that is not empty.
+void SkinProgress::PaintFill(HDC dc, const RECT& area, Span fill) noexcept {
+  const int fillLeft = area.left + fill.left;
+  const int fillRight = area.left + fill.right;
+  FillWithPiece(dc, RECT{fillLeft, area.top, fillRight, area.bottom}, fill_);
+  const SIZE leftCap = leftCap_.Size();
+  FillWithPiece(dc, RECT{fillLeft, area.top, fillLeft + leftCap.cx, area.top + leftCap.cy},
+                leftCap_);
+  const COLORREF previous = ::SetBkColor(dc, kUnfilledBarColour);
+  if (previous != CLR_INVALID) {
+    const RECT after{fillRight, area.top, area.right, area.bottom};
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &after, nullptr, 0, nullptr);
+    if (fillLeft > area.left) {
+      const RECT before{area.left, area.top, fillLeft, area.bottom};
+      ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &before, nullptr, 0, nullptr);
+    }
+    ::SetBkColor(dc, previous);
+  }
+  if (fill.right != 0) {
+    const SIZE rightCap = rightCap_.Size();
+    FillWithPiece(dc, RECT{fillRight, area.top, fillRight + rightCap.cx, area.top + rightCap.cy},
+                  rightCap_);
+  }
+}
+
+void SkinProgress::PaintMarquee(HDC dc, const RECT& area) noexcept {
+  PaintFill(dc, area, MarqueeSpan(marqueeStep_, area.right - area.left));
 }
 
 LRESULT SkinProgress::OnNcCalcSize(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {

@@ -7,11 +7,13 @@
 //
 // Owned by its dialog or window skin; the final-message hook does nothing. The bar's position and
 // range are read from the control at each paint (PBM_GETPOS, PBM_GETRANGE), so the control keeps
-// working as before for whoever drives it.
+// working as before for whoever drives it. In marquee mode (SetMarquee) it shows a block running
+// along the bar instead, one step further each time its owner calls StepMarquee and repaints it.
 //
 // Thread-safety: the control's thread.
 
 #include "ui/PatternPiece.h"
+#include "ui/ProgressGeometry.h"
 #include "ui/SkinFrame.h"
 #include "ui/WindowImpl.h"
 
@@ -26,6 +28,11 @@ class SkinProgress final : public WindowImpl {
  public:
   SkinProgress() noexcept;
 
+  // Shows the marquee (true) or the position (false); the owner repaints the bar.
+  void SetMarquee(bool on) noexcept;
+  bool Marquee() const noexcept { return marquee_; }
+  void StepMarquee() noexcept { ++marqueeStep_; }
+
   MSK_BEGIN_MSG_MAP(SkinProgress)
   MSK_MESSAGE_HANDLER(WM_PAINT, OnPaint)
   MSK_MESSAGE_HANDLER(WM_NCCALCSIZE, OnNcCalcSize)
@@ -35,10 +42,16 @@ class SkinProgress final : public WindowImpl {
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+  // The fill over `fill` (relative to the area) with its caps, the unfilled colour elsewhere.
+  void PaintFill(HDC dc, const RECT& area, Span fill) noexcept;
+  void PaintMarquee(HDC dc, const RECT& area) noexcept;
+
   SkinFrame frame_;
   PatternPiece leftCap_;
   PatternPiece rightCap_;
   PatternPiece fill_;
+  bool marquee_ = false;
+  int marqueeStep_ = 0;
 };
 
 }  // namespace ui

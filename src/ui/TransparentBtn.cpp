@@ -35,7 +35,7 @@ BOOL CALLBACK TransparentBtn::CollectButton(HWND child, LPARAM self) noexcept {
   wchar_t className[260] = {};
   if (::GetClassNameW(child, className, 260) > 0 && ::_wcsicmp(className, L"button") == 0) {
     try {
-      reinterpret_cast<TransparentBtn*>(self)->buttons_.push_back(ButtonEntry{{}, {}, child});
+      reinterpret_cast<TransparentBtn*>(self)->buttons_.push_back(ButtonEntry{{}, child});
     } catch (...) {
       // Short of memory: this child keeps its usual background.
     }
@@ -45,33 +45,19 @@ BOOL CALLBACK TransparentBtn::CollectButton(HWND child, LPARAM self) noexcept {
 
 void TransparentBtn::CutBackgrounds(HWND window) {
   const gdi::WindowDc windowDc(window);
-  const gdi::UniqueMemoryDc source(::CreateCompatibleDC(windowDc.get()));
   const HINSTANCE instance = module::ResourceInstance();
   const gdi::UniqueBitmap skin(
       instance != nullptr ? ::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND)) : nullptr);
-  const gdi::SelectionScope skinSelected(source.get(), skin.get());
-
   for (ButtonEntry& entry : buttons_) {
     RECT rect{};
     RectInWindow(entry.child, window, rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    const gdi::UniqueMemoryDc cut(::CreateCompatibleDC(source.get()));
-    gdi::UniqueBitmap background(::CreateCompatibleBitmap(source.get(), width, height));
-    {
-      const gdi::SelectionScope selected(cut.get(), background.get());
-      ::BitBlt(cut.get(), 0, 0, width, height, source.get(), rect.left, rect.top, SRCCOPY);
-    }
-    entry.background = std::move(background);
-  }
-  for (ButtonEntry& entry : buttons_) {
-    if (entry.background) entry.brush.reset(::CreatePatternBrush(entry.background.get()));
+    entry.background.CutFrom(windowDc.get(), skin.get(), rect);
   }
 }
 
 HBRUSH TransparentBtn::BrushFor(HWND child) const noexcept {
   for (const ButtonEntry& entry : buttons_) {
-    if (entry.child == child) return entry.brush.get();
+    if (entry.child == child) return entry.background.Brush();
   }
   return nullptr;
 }
@@ -79,7 +65,7 @@ HBRUSH TransparentBtn::BrushFor(HWND child) const noexcept {
 LRESULT TransparentBtn::OnCtlColor(UINT, WPARAM, LPARAM lParam, bool& handled) {
   for (const ButtonEntry& entry : buttons_) {
     if (entry.child == reinterpret_cast<HWND>(lParam)) {
-      return reinterpret_cast<LRESULT>(entry.brush.get());
+      return reinterpret_cast<LRESULT>(entry.background.Brush());
     }
   }
   handled = false;

@@ -14,7 +14,7 @@
 //
 // Thread-safety: the window's thread.
 
-#include "ui/Gdi.h"
+#include "ui/PatternPiece.h"
 #include "ui/SelfDeletingWindow.h"
 
 #include <windows.h>
@@ -38,8 +38,7 @@ class TransparentBtn final : public SelfDeletingWindow {
 
  private:
   struct ButtonEntry {
-    gdi::UniqueBitmap background;
-    gdi::UniqueBrush brush;  // after the bitmap: deleted before it
+    PatternPiece background;  // the skin beneath the button
     HWND child = nullptr;
   };
 

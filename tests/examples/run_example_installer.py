@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """Runs the example installer as a user would, silently, and judges it by files and exit codes.
 
-1. A payload (the example program plus random bytes) served from 127.0.0.1: the installer exits 0,
-   the downloaded file is byte-identical, and install-report.txt holds the payload's version
-   (read back with GetInfo), the user's SID and folders.
-2. The same installer pointed at a port where nothing listens: it exits 2 (silent installers do
-   not ask "Try Again") and leaves no payload file behind.
+1. A payload (the example program plus random bytes) served from 127.0.0.1, its SHA-256 on the
+   command line: the installer exits 0, the downloaded file is byte-identical, and
+   install-report.txt holds the payload's version (read back with GetInfo), the user's SID and
+   folders.
+2. The same installer pointed at a port where nothing listens: after its own retries it exits 2
+   (silent installers do not ask "Try Again") and leaves no payload file behind; and given
+   another SHA-256 than the payload's, it exits 2 without a payload file as well.
 3. The uninstaller it wrote removes what was installed.
-4. With its pages, as a user runs it: Install is clicked, the download fails, the connection-error
-   dialog shows; the server comes up and "Try Again" is clicked; the second attempt downloads the
-   payload and the finished page's Close ends the installer with exit code 0. Screenshots of the
-   error dialog, the download dialog and the skinned finished page are kept in --artifacts.
+4. With its pages, as a user runs it: Install is clicked, the download fails (retries included),
+   the connection-error dialog shows; the server comes up and "Try Again" is clicked; the second
+   attempt downloads the payload behind the dialog with its text line and Cancel button, and the
+   finished page's Close ends the installer with exit code 0. Screenshots of the error dialog,
+   the download dialog and the skinned finished page are kept in --artifacts.
 """
 import argparse
 import hashlib
@@ -68,7 +71,7 @@ def run_silently(args, server, expected):
     """Runs 1-3: a good download, the uninstaller, an unreachable server."""
     install_dir = os.path.join(args.work_dir, "install")
     server.start()
-    status = run(args.emulator, args.installer, "/S", "/URL=" + server.url,
+    status = run(args.emulator, args.installer, "/S", "/URL=" + server.url, "/SHA256=" + expected,
                  "/D=" + windows_path(install_dir))
     server.stop()
     check(status == 0, "installer exits 0 after a good download (got %d)" % status)
@@ -90,19 +93,29 @@ def run_silently(args, server, expected):
     check(not os.path.exists(os.path.join(failed_dir, "velmar-payload.exe")),
           "a failed download leaves no payload file")
 
+    mismatch_dir = os.path.join(args.work_dir, "install-mismatch")
+    server.start()
+    status = run(args.emulator, args.installer, "/S", "/URL=" + server.url, "/SHA256=" + "0" * 64,
+                 "/D=" + windows_path(mismatch_dir))
+    server.stop()
+    check(status == 2, "installer exits 2 when the payload's SHA-256 differs (got %d)" % status)
+    check(not os.path.exists(os.path.join(mismatch_dir, "velmar-payload.exe")),
+          "a payload with another SHA-256 is not left behind")
+
 
 def run_with_pages(args, server, expected):
     """Run 4: as a user, with the retry path."""
     dialog = DialogTool(args.emulator, args.dialog_tool)
     install_dir = os.path.join(args.work_dir, "install-interactive")
     process = subprocess.Popen([args.emulator, args.installer, "/URL=" + server.url,
-                                "/D=" + windows_path(install_dir)],
+                                "/SHA256=" + expected, "/D=" + windows_path(install_dir)],
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     try:
         check(dialog(SETUP + ": Installation Folder", NEXT_BUTTON, "click") is not None,
               "the folder page showed and Install was clicked")
-        rect = dialog(OUR_DIALOGS, TRY_AGAIN, "wait")
+        # After the download's own three retries, 1, 2 and 4 s apart.
+        rect = dialog(OUR_DIALOGS, TRY_AGAIN, "wait", timeout_ms=60000)
         check(rect is not None, "the connection-error dialog showed after the failed attempt")
         if rect is not None:
             time.sleep(0.5)

@@ -78,5 +78,24 @@ TEST(HeaderParsing, ContentRangeTotal) {
   for (const Case& c : cases) EXPECT_EQ(ContentRangeTotalOf(c.line), c.total) << c.line;
 }
 
+TEST(HeaderParsing, ContentRangeFirst) {
+  struct Case {
+    const char* line;
+    std::optional<std::int64_t> first;
+  };
+  const Case cases[] = {
+      {"Content-Range: bytes 100-199/5000\r\n", 100},
+      {"content-range:BYTES   0-9/*\r\n", 0},  // any case, any spacing
+      {"Content-Range: bytes 8589934592-8589934599/8589934600\r\n", 8589934592},
+      {"Content-Range: bytes */5000\r\n", std::nullopt},  // the answer to an unsatisfiable range
+      {"Content-Range: bytes 100\r\n", std::nullopt},
+      {"Content-Range: items 1-2/3\r\n", std::nullopt},
+      {"Content-Range: bytes 99999999999999999999-1/2\r\n", std::nullopt},  // no overflow
+      {"X-Content-Range: bytes 1-2/3\r\n", std::nullopt},  // the header itself, not a lookalike
+      {"Content-Length: 100-199\r\n", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ContentRangeFirstOf(c.line), c.first) << c.line;
+}
+
 }  // namespace
 }  // namespace hftp::detail

@@ -21,10 +21,23 @@ struct Notification {
   std::optional<std::int32_t> resultCode;
 };
 
+// A report beside the notifications, with how many notifications came before it.
+template <typename Report>
+struct Reported {
+  Report report;
+  std::size_t after;
+};
+
 class RecordingObserver : public IObserver {
  public:
   bool OnDataChunk(const IDataAccessor& data, const IDownloadStatus& status) override;
   std::uint32_t GetReceiveSpeedLimit() override { return speedLimit; }
+  void OnResponse(const ResponseInfo& response) override {
+    responses.push_back({response, notifications_.size()});
+  }
+  void OnTransferError(const TransferError& error) override {
+    errors.push_back({error, notifications_.size()});
+  }
 
   // Everything received, in order.
   const std::vector<Notification>& All() const { return notifications_; }
@@ -36,6 +49,8 @@ class RecordingObserver : public IObserver {
   int FinalStatus() const;
   const Notification* Final() const;
 
+  std::vector<Reported<ResponseInfo>> responses;
+  std::vector<Reported<TransferError>> errors;
   std::uint32_t speedLimit = kUnlimited;
   // Refuse the data notification with this 1-based number.
   std::optional<std::size_t> refuseChunk;

@@ -145,7 +145,7 @@ TEST_F(ServiceFactoryHeaders, TheLonerCreatorSendsItsHeaderLinesInUtf8) {
   EXPECT_EQ(EchoedHeader(echo, "X-Two"), "\xC3\xBC");
 }
 
-TEST_F(ServiceFactoryHeaders, TheOptionsCreatorFetchesThroughTheDefaultProxy) {
+TEST_F(ServiceFactoryHeaders, TheOptionsCreatorFetchesThroughTheirProxyOrTheDefault) {
   TestFactory factory;
   factory.defaultProxy.host = "127.0.0.1";
   factory.defaultProxy.address = TestServer::HostAndPort();
@@ -157,6 +157,13 @@ TEST_F(ServiceFactoryHeaders, TheOptionsCreatorFetchesThroughTheDefaultProxy) {
   });
   EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
   EXPECT_EQ(EchoedRequestLine(observer->Body()), "GET http://msk-proxied.invalid/echo HTTP/1.1");
+
+  // A proxy of their own replaces the default: here none at all.
+  options.proxy = ProxyInfo();
+  const auto direct = RunToEnd([&](std::shared_ptr<IObserver> o) {
+    return factory.CreatePooledService(WideUrl("/echo"), o, options);
+  });
+  EXPECT_EQ(EchoedRequestLine(direct->Body()), "GET /echo HTTP/1.1");
 }
 
 TEST(PluginServiceFactory, HasNoProxyAndOutlivesNothing) {

@@ -120,6 +120,7 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Long(CURLOPT_MAXCONNECTS, 10),
       Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
       Opt::Text(CURLOPT_COOKIEFILE, ""),
+      Opt::Data(CURLOPT_ERRORBUFFER),  // libcurl's words for a failure (OnTransferError)
   };
 }
 
@@ -173,7 +174,8 @@ TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
   InsertAfter(expected, Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
               {Opt::Long(CURLOPT_POST, 1), Opt::Data(CURLOPT_POSTFIELDS),
                Opt::Long(CURLOPT_POSTFIELDSIZE, 3)});
-  expected.push_back(Opt::Text(CURLOPT_COOKIELIST, "Set-Cookie: a=b"));
+  InsertAfter(expected, Opt::Text(CURLOPT_COOKIEFILE, ""),
+              {Opt::Text(CURLOPT_COOKIELIST, "Set-Cookie: a=b")});
 
   EXPECT_EQ(Record(kUrl, body, nullptr, proxy, "anna", "pw", 30, "Set-Cookie: a=b"), expected);
 
@@ -260,6 +262,59 @@ TEST(ServiceOptions, RequestOptionsSetTheStallAndConnectLimits) {
     Replace(expected, Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
             Opt::Long(CURLOPT_CONNECTTIMEOUT, c.connectTimeout));
     EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), options), expected);
+  }
+}
+
+TEST(ServiceOptions, RequestOptionsAddWhatTheyAskFor) {
+  struct Case {
+    const char* what;
+    RequestOptions options;
+    std::vector<std::pair<std::string, Sequence>> insertions;  // after which entry, what
+    std::vector<std::pair<std::string, std::string>> replacements;
+  };
+  RequestOptions timeout;
+  timeout.totalTimeout = std::chrono::seconds(90);
+  RequestOptions endless;
+  endless.totalTimeout = std::chrono::seconds(1LL << 40);
+  RequestOptions headers;
+  headers.headers = {"X-One: 1", "X-Two: 2"};
+  RequestOptions agent;
+  agent.userAgent = "MarlowSetupKit/0.1.0";
+  RequestOptions resumed;
+  resumed.resumeFrom = 1048576;
+  RequestOptions negative;
+  negative.resumeFrom = -5;
+  const std::string afterCookies = Opt::Text(CURLOPT_COOKIEFILE, "");
+  const Case cases[] = {
+      {"defaults", RequestOptions(), {}, {}},
+      {"whole-transfer limit",
+       timeout,
+       {},
+       {{Opt::Long(CURLOPT_TIMEOUT, 0), Opt::Long(CURLOPT_TIMEOUT, 90)}}},
+      {"whole-transfer limit cut",
+       endless,
+       {},
+       {{Opt::Long(CURLOPT_TIMEOUT, 0), Opt::Long(CURLOPT_TIMEOUT, 2147483)}}},
+      {"header lines",
+       headers,
+       {{Opt::Long(CURLOPT_BUFFERSIZE, 4096), {Opt::List(CURLOPT_HTTPHEADER)}}},
+       {}},
+      {"user agent",
+       agent,
+       {{afterCookies, {Opt::Text(CURLOPT_USERAGENT, "MarlowSetupKit/0.1.0")}}},
+       {}},
+      {"resumed",
+       resumed,
+       {{Opt::Long(CURLOPT_MAXCONNECTS, 10), {Opt::Text(CURLOPT_RANGE, "1048576-")}}},
+       {}},
+      {"a negative start resumes nothing", negative, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Sequence expected = PlainGet(kUrl);
+    for (const auto& [after, entries] : c.insertions) InsertAfter(expected, after, entries);
+    for (const auto& [from, to] : c.replacements) Replace(expected, from, to);
+    EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), c.options), expected);
   }
 }
 

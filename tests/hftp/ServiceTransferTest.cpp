@@ -73,6 +73,9 @@ TEST(ServiceStallTimeout, EndsAStalledBodyOnlyWhenPositive) {
   ASSERT_EQ(observer->FinalStatus(), StatusConnectionError);
   EXPECT_EQ(observer->Final()->resultCode, CURLE_OPERATION_TIMEDOUT);
   EXPECT_EQ(observer->Body(), "");
+  // Told apart from a connect timeout, which ends with the same code.
+  ASSERT_EQ(observer->errors.size(), 1u);
+  EXPECT_TRUE(observer->errors[0].report.connected);
 }
 
 TEST(ServiceRequest, BodyChoosesBetweenGetAndPost) {
@@ -144,6 +147,42 @@ TEST(ServiceResponse, BodiesWithoutLengthHaveTotalSizeZero) {
   }
 }
 
+TEST(ServiceResponse, TheResponseWithTheBodyIsAnnouncedOnceBeforeIt) {
+  struct Case {
+    std::string query;
+    std::int64_t resumeFrom;
+    int statusCode;
+    std::optional<std::int64_t> rangeFirst;
+    std::string body;  // delivered as the server sent it
+  };
+  const std::string redirect = "/redirect?to=" + std::string("%2Fbytes%3Fsize%3D3000");
+  const Case cases[] = {
+      {"/bytes?size=3000", 0, 200, std::nullopt, PatternBytes(0, 3000)},
+      {"/bytes?size=3000", 1000, 206, 1000, PatternBytes(1000, 2000)},
+      {"/bytes?size=3000&ranges=ignore", 1000, 200, std::nullopt, PatternBytes(0, 3000)},
+      {redirect, 1000, 206, 1000, PatternBytes(1000, 2000)},  // the answer behind the redirect
+      {"/bytes?size=0", 0, 200, std::nullopt, ""},  // no body: announced before the completion
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query + " from " + std::to_string(c.resumeFrom));
+    RequestOptions options;
+    options.resumeFrom = c.resumeFrom;
+    const auto observer = RunWithOptions(TestServer::Url(c.query), options);
+    ASSERT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Body(), c.body);
+    EXPECT_EQ(observer->Final()->totalSize, 3000 * (c.query != "/bytes?size=0"));
+    ASSERT_EQ(observer->responses.size(), 1u);
+    EXPECT_EQ(observer->responses[0].after, 0u);
+    EXPECT_EQ(observer->responses[0].report.statusCode, c.statusCode);
+    EXPECT_EQ(observer->responses[0].report.rangeFirst, c.rangeFirst);
+    EXPECT_TRUE(observer->errors.empty());
+  }
+  // A response that ends the transfer with its status is not announced.
+  const auto missing = RunGet(GetRequest{TestServer::Url("/status/404")});
+  EXPECT_EQ(missing->FinalStatus(), StatusNotFound);
+  EXPECT_TRUE(missing->responses.empty());
+}
+
 TEST(ServiceResponse, ErrorStatusEndsTheTransferWithOneNotification) {
   struct Case {
     const char* path;
@@ -191,22 +230,34 @@ TEST(ServiceFailure, EachFailureEndsWithItsStatusAndResultCode) {
     std::string url;
     int status;
     CURLcode result;
+    bool connected;  // as libcurl's account before the final notification says
   };
   const Case cases[] = {
       {TestServer::Url("/bytes?size=100000&drop_after=5000"), StatusTransferError,
-       CURLE_PARTIAL_FILE},
-      {"http://127.0.0.1:" + closedPort + "/", StatusConnectionError, CURLE_COULDNT_CONNECT},
-      {"http://[::1/", StatusAddressError, CURLE_URL_MALFORMAT},
-      {"", StatusAddressError, CURLE_URL_MALFORMAT},
-      {"nosuch://127.0.0.1/", StatusAddressError, CURLE_UNSUPPORTED_PROTOCOL},
-      {"http://msk-no-such-host.invalid/", StatusAddressError, CURLE_COULDNT_RESOLVE_HOST},
+       CURLE_PARTIAL_FILE, true},
+      {"http://127.0.0.1:" + closedPort + "/", StatusConnectionError, CURLE_COULDNT_CONNECT, false},
+      {"http://[::1/", StatusAddressError, CURLE_URL_MALFORMAT, false},
+      {"", StatusAddressError, CURLE_URL_MALFORMAT, false},
+      {"nosuch://127.0.0.1/", StatusAddressError, CURLE_UNSUPPORTED_PROTOCOL, false},
+      {"http://msk-no-such-host.invalid/", StatusAddressError, CURLE_COULDNT_RESOLVE_HOST, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);
     auto observer = RunGet(GetRequest{c.url});
     ASSERT_EQ(observer->FinalStatus(), c.status);
     EXPECT_EQ(observer->Final()->resultCode, c.result);
+    ASSERT_EQ(observer->errors.size(), 1u);
+    const TransferError& error = observer->errors[0].report;
+    EXPECT_EQ(observer->errors[0].after, observer->All().size() - 1);  // right before the final
+    EXPECT_EQ(error.resultCode, c.result);
+    EXPECT_FALSE(error.message.empty());
+    EXPECT_EQ(error.connected, c.connected);
   }
+  // libcurl's words, not only the code's generic text.
+  const auto refused = RunGet(GetRequest{cases[1].url});
+  ASSERT_EQ(refused->errors.size(), 1u);
+  EXPECT_NE(refused->errors[0].report.message.find(closedPort), std::string::npos)
+      << refused->errors[0].report.message;
   auto dropped = RunGet(GetRequest{cases[0].url});
   EXPECT_EQ(dropped->Body(), PatternBytes(0, 5000));  // what arrived before the drop
 

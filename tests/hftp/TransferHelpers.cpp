@@ -35,6 +35,14 @@ std::shared_ptr<RecordingObserver> RunRange(const std::string& url, std::int64_t
   return observer;
 }
 
+std::shared_ptr<RecordingObserver> RunWithOptions(const std::string& url,
+                                                  const RequestOptions& options) {
+  auto observer = std::make_shared<RecordingObserver>();
+  detail::Service service(url, observer, ProxyInfo(), options);
+  service.Run();
+  return observer;
+}
+
 std::shared_ptr<RecordingObserver> RunPost(const std::string& url,
                                            const std::vector<unsigned char>& body) {
   auto observer = std::make_shared<RecordingObserver>();

@@ -10,6 +10,7 @@
 
 #include "RecordingObserver.h"
 #include "hftp/ProxyInfo.h"
+#include "hftp/RequestOptions.h"
 
 namespace hftp::test {
 
@@ -34,6 +35,8 @@ void RunGet(const GetRequest& request, const std::shared_ptr<RecordingObserver>&
 std::shared_ptr<RecordingObserver> RunGet(const GetRequest& request);
 std::shared_ptr<RecordingObserver> RunRange(const std::string& url, std::int64_t from,
                                             std::int64_t to);
+std::shared_ptr<RecordingObserver> RunWithOptions(const std::string& url,
+                                                  const RequestOptions& options);
 std::shared_ptr<RecordingObserver> RunPost(const std::string& url,
                                            const std::vector<unsigned char>& body);
 

@@ -4,9 +4,26 @@
 
 #include <windows.h>
 
+#include <nsis/pluginapi.h>
+
+#include <string>
+
 namespace {
 
 using UnloadFn = void(__cdecl*)();
+using CaptureDialogFn = int(__cdecl*)(HWND);
+using CommandFn = void(__cdecl*)(HWND, int, wchar_t*, stack_t**, extra_parameters*);
+
+// What a plug-in command registered with NSIS for its unloading.
+struct Registered {
+  static inline HMODULE module = nullptr;
+  static inline NSISPLUGINCALLBACK callback = nullptr;
+  static int __stdcall Register(HMODULE from, NSISPLUGINCALLBACK call) {
+    module = from;
+    callback = call;
+    return 0;
+  }
+};
 
 DWORD ProcessHandleCount() {
   DWORD count = 0;
@@ -25,6 +42,42 @@ TEST(ModuleLifetime, LoadsUnderItsOwnNameAndUnloadIsHarmlessWhenNothingIsCapture
   unload();
 }
 
+TEST(ModuleLifetime, NsisUnloadingThePluginReleasesTheCapturedDialog) {
+  msk::test::PluginHost host;
+  const auto sha256 = host.Export<CommandFn>("Sha256");
+  const auto captureDialog = host.Export<CaptureDialogFn>("CaptureDialog");
+  const auto unload = host.Export<UnloadFn>("Unload");
+  ASSERT_NE(sha256, nullptr);
+  ASSERT_NE(captureDialog, nullptr);
+
+  // Any command registers; here Sha256 of nothing (an empty stack answers "").
+  exec_flags_t flags{};
+  extra_parameters extra{};
+  extra.exec_flags = &flags;
+  extra.RegisterPluginCallback = &Registered::Register;
+  stack_t* top = nullptr;
+  sha256(nullptr, 1024, nullptr, &top, &extra);
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(std::wstring(top->text), L"");
+  ::GlobalFree(top);
+  EXPECT_EQ(Registered::module, host.Module());
+  ASSERT_NE(Registered::callback, nullptr);
+
+  const HWND first = ::CreateWindowExW(0, L"STATIC", L"first", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                       nullptr, nullptr, nullptr);
+  const HWND second = ::CreateWindowExW(0, L"STATIC", L"second", WS_POPUP, 0, 0, 100, 100, nullptr,
+                                        nullptr, nullptr, nullptr);
+  ASSERT_EQ(captureDialog(first), 1);
+  EXPECT_EQ(captureDialog(second), 0);  // one capture at a time
+  Registered::callback(NSPIM_GUIUNLOAD);
+  EXPECT_EQ(captureDialog(second), 0);  // not yet
+  Registered::callback(NSPIM_UNLOAD);
+  EXPECT_EQ(captureDialog(second), 1);  // the first capture is gone
+  unload();
+  ::DestroyWindow(first);
+  ::DestroyWindow(second);
+}
+
 TEST(ModuleLifetime, RepeatedLoadAndFreeNeitherHangsNorLeaksHandles) {
   { msk::test::PluginHost warmUp; }  // first load pulls in system DLLs that stay
   const DWORD before = ProcessHandleCount();
@@ -40,8 +93,8 @@ TEST(ModuleLifetime, ProcessExitsCleanlyWithTheLibraryStillLoaded) {
   // The child is this same test program, asked to load the DLL and exit without freeing it.
   wchar_t self[MAX_PATH];
   ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-  std::wstring command = L"\"" + std::wstring(self) +
-                         L"\" --gtest_filter=ModuleLifetime.ChildLoadsAndExits";
+  std::wstring command =
+      L"\"" + std::wstring(self) + L"\" --gtest_filter=ModuleLifetime.ChildLoadsAndExits";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

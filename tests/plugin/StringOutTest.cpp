@@ -37,8 +37,8 @@ TEST(StringOut, CopiesResultWithTerminatorAndNothingMore) {
 }
 
 TEST(StringOut, LongResultsStopAtTheNsisStringSize) {
-  for (const std::size_t length : {std::size_t{1022}, std::size_t{1023}, std::size_t{1024},
-                                   std::size_t{65535}}) {
+  for (const std::size_t length :
+       {std::size_t{1022}, std::size_t{1023}, std::size_t{1024}, std::size_t{65535}}) {
     GuardedBuffer buffer;
     plugin::CopyToCallerBuffer(std::wstring(length, L'x'), buffer.Out());
     EXPECT_EQ(buffer.Text().size(), std::min(length, plugin::kMaxOutChars)) << length;

@@ -3,7 +3,8 @@
 built to ship.
 
 Every export of the .def file must be present under its exact, undecorated name and its ordinal,
-nothing else may be exported, and the DLL must not import any runtime DLL that would have to ship
+nothing else may be exported, the fifteen exports that installers have always called keep their
+names and ordinals 1 to 15 (newer ones, the NSIS plug-in commands, follow them), and the DLL must not import any runtime DLL that would have to ship
 beside it (libstdc++, libgcc, winpthread, libcurl are linked in statically). As shipped, the DLL is
 a GUI-subsystem image without debug sections, whose symbols sit in a separate file that it names
 (.gnu_debuglink), and it carries a version resource with the project's file and product version and
@@ -18,6 +19,18 @@ import sys
 
 RUNTIME_DLLS = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread|libcurl|zlib|libssl|libcrypto)",
                           re.IGNORECASE)
+
+
+# The exports that scripts call through System::Call by name and ordinal: never renamed, never
+# renumbered.
+FIXED_EXPORTS = {
+    "HTTPDownload": 1, "ShowErrorWindow": 2, "GetForcedSid": 3, "GetSid": 4, "GetLocalAppData": 5,
+    "GetUserStartMenu": 6, "GetAppData": 7, "GetDesktop": 8, "GetCommonDesktop": 9, "Expand": 10,
+    "GetInfo": 11, "CaptureInstallDialog": 12, "CaptureDialog": 13, "Unload": 14,
+    "CaptureUninstallDialog": 15,
+}
+# The NSIS plug-in commands (MarlowSetupKit::Download ...), after the fixed ones.
+PLUGIN_COMMANDS = ("Download", "Sha256")
 
 
 def read_def(path):
@@ -202,6 +215,14 @@ def main():
         problems.append(f"export directory names the DLL {dll_name!r}")
     if not expected:
         problems.append("the .def file lists no exports")
+    for name, ordinal in FIXED_EXPORTS.items():
+        if expected.get(name) != ordinal:
+            problems.append(f"the .def file gives {name} ordinal {expected.get(name)}, not {ordinal}")
+    for name in PLUGIN_COMMANDS:
+        if expected.get(name, 0) <= len(FIXED_EXPORTS):
+            problems.append(f"the plug-in command {name} is missing or not after the fixed exports")
+    if sorted(expected.values()) != list(range(1, len(expected) + 1)):
+        problems.append(f"the ordinals are not 1 to {len(expected)}, each once")
     for name, ordinal in sorted(expected.items(), key=lambda item: item[1]):
         if name not in actual:
             problems.append(f"{name} @{ordinal} is not exported")

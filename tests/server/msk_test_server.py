@@ -285,6 +285,10 @@ class Shape:
         self.stall_after = req.number("stall_after", None)
         self.stall = req.number("stall", 0.0, float)
         self.drop_after = req.number("drop_after", None)
+        # drop_unranged=1: only a request without a Range header is dropped, so a client that
+        # resumes with a range gets the rest (and one that starts over is dropped again).
+        if req.param("drop_unranged") == "1" and "Range" in req.headers:
+            self.drop_after = None
         self.headers = req.params("header")
         if any("\r" in line or "\n" in line for line in self.headers):
             raise BadRequest("a header parameter must be one line")

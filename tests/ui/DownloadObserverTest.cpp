@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -239,6 +240,67 @@ TEST(DownloadObserver, CountsBytesPastFourGibibytes) {
   ASSERT_FALSE(view.shown.empty());
   EXPECT_EQ(view.shown.back(), 50);
   for (std::size_t i = 1; i < view.shown.size(); ++i) EXPECT_LT(view.shown[i - 1], view.shown[i]);
+}
+
+TEST(DownloadObserver, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange) {
+  struct Case {
+    const char* what;
+    hftp::ResponseInfo response;
+    const char* file;  // after "world" arrived
+    std::vector<int> shown;
+  };
+  const Case cases[] = {
+      {"206 from byte 6", {206, 6}, "hello world", {100}},
+      {"200: the whole resource", {200, std::nullopt}, "world", {45}},
+      {"206 from elsewhere", {206, 0}, "world", {45}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    const std::wstring path = folder.Path(L"payload.bin");
+    // What an earlier attempt left, with a stray byte after what it counted.
+    ASSERT_TRUE(Deliver(*std::make_unique<DownloadObserver>(path, nullptr), "hello X", 0));
+    RecordingView view;
+    DownloadObserver observer(path, &view, ui::TargetOptions{6, true});
+    observer.OnResponse(c.response);
+    ASSERT_TRUE(Deliver(observer, "world", 11));
+    EXPECT_TRUE(End(observer, hftp::StatusCompleted));
+    EXPECT_TRUE(observer.Completed());
+    EXPECT_EQ(Text(FileBytes(path)), c.file);
+    EXPECT_EQ(view.shown, c.shown);
+    EXPECT_TRUE(observer.Touched());
+  }
+}
+
+TEST(DownloadObserver, KeepsAPartialFileWhenAskedAndGathersWhyTheTransferFailed) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Path(L"payload.bin");
+  DownloadObserver observer(path, nullptr, ui::TargetOptions{0, true});
+  ASSERT_TRUE(Deliver(observer, "partial", 100));
+  hftp::TransferError error;
+  error.resultCode = 18;
+  error.message = "transfer closed with 93 bytes remaining to read";
+  error.connected = true;
+  observer.OnTransferError(error);
+  const hftp::DataChunk failure(nullptr, 0, hftp::StatusTransferError, 100, std::string("\r\n"),
+                                18);
+  observer.OnDataChunk(failure, failure);
+  End(observer, hftp::StatusAborted);  // a second final notification changes nothing
+  ASSERT_TRUE(observer.Failed());
+  EXPECT_EQ(Text(FileBytes(path)), "partial");
+  const ui::TransferFacts& facts = observer.Facts();
+  EXPECT_EQ(facts.status, hftp::StatusTransferError);
+  EXPECT_EQ(facts.resultCode, 18);
+  ASSERT_TRUE(facts.error.has_value());
+  EXPECT_EQ(facts.error->message, error.message);
+
+  // A response that ended the transfer comes as its status line.
+  DownloadObserver missing(folder.Path(L"missing.bin"), nullptr);
+  const hftp::DataChunk notFound(nullptr, 0, hftp::StatusNotFound, 0,
+                                 std::string("HTTP/1.1 404 Not Found\r\n"), std::nullopt);
+  missing.OnDataChunk(notFound, notFound);
+  EXPECT_EQ(missing.Facts().httpStatus, 404);
+  EXPECT_FALSE(missing.Touched());
 }
 
 TEST(DownloadObserver, WaitEndsWithTheOutcomeOrTheTimeout) {

@@ -48,4 +48,32 @@ TEST(ProgressGeometry, TheFillNeverLeavesTheBarArea) {
   EXPECT_EQ(ui::FilledWidth(50, 100, -4), 0);
 }
 
+TEST(ProgressGeometry, TheMarqueeBlockCrossesTheBarAndStartsAgain) {
+  struct MarqueeCase {
+    int step;
+    int areaWidth;
+    ui::Span span;
+  };
+  // A 266-pixel area: a 66-pixel block, 4 pixels a step, 332 pixels from entering to leaving.
+  const MarqueeCase cases[] = {
+      {0, 266, {0, 0}},
+      {10, 266, {0, 40}},
+      {30, 266, {54, 120}},
+      {50, 266, {134, 200}},
+      {80, 266, {254, 266}},
+      {83, 266, {0, 0}},  // round again
+      {113, 266, {54, 120}},
+      {-30, 266, {54, 120}},
+      {0, 0, {0, 0}},
+      {5, -4, {0, 0}},
+      {1, 2, {0, 1}},                 // a block of at least one pixel
+      {2147483647, 266, {250, 266}},  // 2147483647 x 4 = 316 after whole rounds: no overflow
+  };
+  for (const MarqueeCase& c : cases) {
+    const ui::Span span = ui::MarqueeSpan(c.step, c.areaWidth);
+    EXPECT_EQ(span.left, c.span.left) << c.step << " of " << c.areaWidth;
+    EXPECT_EQ(span.right, c.span.right) << c.step << " of " << c.areaWidth;
+  }
+}
+
 }  // namespace

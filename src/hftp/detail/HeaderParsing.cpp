@@ -1,7 +1,9 @@
 #include "hftp/detail/HeaderParsing.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <limits>
+#include <string_view>
 
 namespace hftp::detail {
 namespace {
@@ -10,6 +12,9 @@ constexpr char kStatusMarker[] = "HTTP/";
 constexpr char kConnectionClose[] = "Connection: CLOSE";
 constexpr char kContentLength[] = "Content-Length:";
 constexpr char kContentRange[] = "Content-Range:";
+// Matched in any case.
+constexpr std::string_view kContentRangeName = "content-range:";
+constexpr std::string_view kBytesUnit = "bytes";
 
 // A decimal number as strtoll reads it from `line` at `position` (leading white space and a sign
 // allowed, stops at the first non-digit, 0 without digits, saturated on overflow). The line is a
@@ -18,6 +23,24 @@ std::int64_t NumberAt(const std::string& line, std::string::size_type position) 
   if (position >= line.size()) return 0;
   const long long value = std::strtoll(line.c_str() + position, nullptr, 10);
   return static_cast<std::int64_t>(value);
+}
+
+// Skips spaces and tabs from `position` on.
+std::string::size_type SkipBlanks(const std::string& line,
+                                  std::string::size_type position) noexcept {
+  while (position < line.size() && (line[position] == ' ' || line[position] == '\t')) ++position;
+  return position;
+}
+
+// Whether `line` has `word` at `position`, in any case.
+bool HasWordAt(const std::string& line, std::string::size_type position,
+               std::string_view word) noexcept {
+  if (line.size() < position || line.size() - position < word.size()) return false;
+  for (std::string_view::size_type i = 0; i < word.size(); ++i) {
+    const auto c = static_cast<unsigned char>(line[position + i]);
+    if (std::tolower(c) != static_cast<unsigned char>(word[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -61,6 +84,23 @@ std::optional<std::int64_t> ContentRangeTotalOf(const std::string& line) noexcep
   const auto slash = line.find('/', match + sizeof(kContentRange) - 1);
   if (slash == std::string::npos) return std::nullopt;
   return NumberAt(line, slash + 1);
+}
+
+std::optional<std::int64_t> ContentRangeFirstOf(const std::string& line) noexcept {
+  if (!HasWordAt(line, 0, kContentRangeName)) return std::nullopt;
+  auto position = SkipBlanks(line, kContentRangeName.size());
+  if (!HasWordAt(line, position, kBytesUnit)) return std::nullopt;
+  position = SkipBlanks(line, position + kBytesUnit.size());
+  const auto digits = position;
+  std::int64_t first = 0;
+  while (position < line.size() && std::isdigit(static_cast<unsigned char>(line[position]))) {
+    const int digit = line[position] - '0';
+    if (first > (std::numeric_limits<std::int64_t>::max() - digit) / 10) return std::nullopt;
+    first = first * 10 + digit;
+    ++position;
+  }
+  if (position == digits || position >= line.size() || line[position] != '-') return std::nullopt;
+  return first;
 }
 
 }  // namespace hftp::detail

@@ -6,6 +6,7 @@
 //   StatusCodeOf("Content-Length: 12\r\n") == 0           // not a status line
 //   ContentLengthOf("Content-Length:1234\r\n") == 1234
 //   ContentRangeTotalOf("Content-Range: bytes 100-199/5000\r\n") == 5000
+//   ContentRangeFirstOf("content-range: bytes 100-199/5000\r\n") == 100
 //
 // Pure functions: thread-safe.
 
@@ -37,5 +38,10 @@ std::optional<std::int64_t> ContentLengthOf(const std::string& line) noexcept;
 // The total after the "/" of a "Content-Range:" line (0 when no number follows, as for "/*");
 // absent when the line has none, or no "/" to take a total from.
 std::optional<std::int64_t> ContentRangeTotalOf(const std::string& line) noexcept;
+
+// The first byte position of a "Content-Range: bytes FIRST-LAST/TOTAL" line, the header's name and
+// unit in any case (what a resumed download checks, unlike the matches above); absent when the line
+// is no such header or its value is no byte range ("bytes */5000", no digits, no "-").
+std::optional<std::int64_t> ContentRangeFirstOf(const std::string& line) noexcept;
 
 }  // namespace hftp::detail

@@ -13,7 +13,8 @@
 namespace hftp::detail {
 namespace {
 
-// libcurl keeps the connect timeout in milliseconds in an int and refuses larger values.
+// libcurl keeps the connect and the whole-transfer timeout in milliseconds in an int and refuses
+// larger values.
 constexpr std::int32_t kLongestConnectTimeout = std::numeric_limits<int>::max() / 1000;
 
 // `value` in whole seconds, 0 when it is 0 or less, `most` when it is more.
@@ -64,6 +65,10 @@ Service::Service(std::string url, std::shared_ptr<IObserver> observer, const Pro
               "", "", SecondsWithin(options.stallTimeout, std::numeric_limits<std::int32_t>::max()),
               "") {
   connectTimeout_ = SecondsWithin(options.connectTimeout, kLongestConnectTimeout);
+  totalTimeout_ = SecondsWithin(options.totalTimeout, kLongestConnectTimeout);
+  for (const std::string& line : options.headers) headerList_.Append(line);
+  userAgent_ = options.userAgent;
+  resumeFrom_ = options.resumeFrom > 0 ? options.resumeFrom : 0;
   Configure();
 }
 
@@ -79,7 +84,9 @@ Service::Service(std::string url, std::int64_t from, std::int64_t to,
       password_(std::move(password)),
       range_(from, to),
       stallTimeout_(stallTimeout),
-      cookie_(std::move(cookie)) {}
+      cookie_(std::move(cookie)) {
+  errorText_[0] = '\0';
+}
 
 Service::~Service() {
   if (!stopped_) aborted_ = true;
@@ -116,7 +123,7 @@ void Service::Configure() {
   // name and sends "Authorization: Basic Og==" with every request, which servers that check
   // credentials answer with 401 (or 400) where an anonymous request would have succeeded.
   SetTextOption(h, CURLOPT_USERPWD, user_.empty() ? nullptr : userPassword_.c_str());
-  SetLongOption(h, CURLOPT_TIMEOUT, 0);
+  SetLongOption(h, CURLOPT_TIMEOUT, totalTimeout_);
   if (stallTimeout_ > 0) {
     SetLongOption(h, CURLOPT_LOW_SPEED_TIME, stallTimeout_);
     SetLongOption(h, CURLOPT_LOW_SPEED_LIMIT, 1);
@@ -163,9 +170,18 @@ void Service::Configure() {
   if (headerList_.get() != nullptr) SetListOption(h, CURLOPT_HTTPHEADER, headerList_.get());
   SetTextOption(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, no file read
   if (!cookie_.empty()) SetTextOption(h, CURLOPT_COOKIELIST, cookie_.c_str());
+  if (!userAgent_.empty()) SetTextOption(h, CURLOPT_USERAGENT, userAgent_.c_str());
+  // libcurl's own words for a failure, for OnTransferError.
+  SetPointerOption(h, CURLOPT_ERRORBUFFER, errorText_.data());
 }
 
 void Service::ConfigureRange() {
+  if (resumeFrom_ > 0) {
+    // Not a ByteRange: its accounting would turn a 200 answer into the bytes from here on, and the
+    // observer decides itself what to do with a server that ignores the range.
+    SetTextOption(handle_.get(), CURLOPT_RANGE, (std::to_string(resumeFrom_) + "-").c_str());
+    return;
+  }
   if (range_.HeadersOnly()) {
     SetLongOption(handle_.get(), CURLOPT_NOBODY, 1);
     return;
@@ -199,7 +215,41 @@ void Service::OnComplete(CURLcode result) {
   if (status == StatusAborted) aborted_ = true;
   if (status == StatusCompleted) completed_ = true;
   if (!observer_ || status == StatusRefused) return;  // refusals were the observer's or final
+  if (status == StatusCompleted) {
+    AnnounceResponse();
+  } else {
+    ReportError(result);
+  }
   Notify(status, nullptr, 0, static_cast<std::int32_t>(result));
+}
+
+void Service::AnnounceResponse() noexcept {
+  if (responseAnnounced_) return;
+  responseAnnounced_ = true;
+  try {
+    observer_->OnResponse(ResponseInfo{responseCode_, rangeFirst_});
+  } catch (...) {
+  }
+}
+
+void Service::ReportError(CURLcode result) noexcept {
+  try {
+    TransferError error;
+    error.resultCode = static_cast<std::int32_t>(result);
+    error.message = errorText_[0] != '\0' ? errorText_.data() : curl_easy_strerror(result);
+    if (CURL* const h = handle_.get()) {
+      // An address is recorded once a connection (to the server or the proxy) stands.
+      const char* address = nullptr;
+      error.connected = curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK &&
+                        address != nullptr && address[0] != '\0';
+      long code = 0;
+      if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
+        error.httpStatus = static_cast<int>(code);
+      }
+    }
+    observer_->OnTransferError(error);
+  } catch (...) {
+  }
 }
 
 bool Service::Notify(Status status, const char* data, std::uint32_t size,

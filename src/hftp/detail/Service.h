@@ -18,6 +18,7 @@
 
 #include <curl/curl.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -62,7 +63,8 @@ class Service final : public IService {
   Service(std::string url, const std::vector<unsigned char>& body,
           std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
           std::string password, std::int32_t stallTimeout, std::string cookie);
-  // GET within the limits of `options`.
+  // GET as `options` ask: limits, header lines, user agent, a start for a resumed download (the
+  // proxy comes from `proxy`; the factory resolves options.proxy).
   Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
           const RequestOptions& options);
 
@@ -94,6 +96,11 @@ class Service final : public IService {
   size_t OnHeaderLine(const char* data, size_t received);
   void ApplyReceiveSpeedLimit();
 
+  // OnResponse, once: before the first body byte, or at completion when none came.
+  void AnnounceResponse() noexcept;
+  // OnTransferError with libcurl's account of `result`.
+  void ReportError(CURLcode result) noexcept;
+
   // Tells the observer; false when it refused (or failed).
   bool Notify(Status status, const char* data, std::uint32_t size,
               std::optional<std::int32_t> resultCode) noexcept;
@@ -102,6 +109,7 @@ class Service final : public IService {
   // Declared before `handle_` so the handle is cleaned up first.
   StringList headerList_;
   std::vector<unsigned char> body_;  // libcurl reads the post fields from here, not from a copy
+  std::array<char, CURL_ERROR_SIZE> errorText_;  // libcurl writes into it (CURLOPT_ERRORBUFFER)
 
   EasyHandle handle_;
   std::shared_ptr<IObserver> observer_;
@@ -117,7 +125,14 @@ class Service final : public IService {
   bool completed_ = false;
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
-  long connectTimeout_ = 0;  // seconds; 0: libcurl's own limit
+  long connectTimeout_ = 0;      // seconds; 0: libcurl's own limit
+  long totalTimeout_ = 0;        // seconds; 0: none
+  std::string userAgent_;        // empty: no User-Agent
+  std::int64_t resumeFrom_ = 0;  // > 0: "Range: bytes=N-" outside the ByteRange
+  // What OnResponse tells: the status code and Content-Range start of the latest response.
+  int responseCode_ = 0;
+  std::optional<std::int64_t> rangeFirst_;
+  bool responseAnnounced_ = false;
   std::int64_t totalSize_ = 0;
   std::string cookie_;
   std::optional<std::string> headerLine_;

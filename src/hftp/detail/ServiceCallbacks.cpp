@@ -36,6 +36,7 @@ size_t Service::OnBody(const char* data, size_t received) {
   // libcurl hands the body over in blocks of at most CURL_MAX_WRITE_SIZE (16 KiB), never more
   // than its receive buffer holds, so a block always fits the chunk's 32-bit size.
   const auto size = static_cast<std::uint32_t>(slice.count);
+  if (!range_.HeadersOnly()) AnnounceResponse();
   if (!range_.HeadersOnly() && !Notify(StatusData, data + slice.offset, size, std::nullopt)) {
     cut_ = Cut::ByObserver;
     return 0;
@@ -64,7 +65,10 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
   if (StartsResponse(line)) {
     totalSize_ = 0;
     partial_ = false;
+    responseCode_ = StatusCodeOf(line);
+    rangeFirst_.reset();
   }
+  if (const std::optional<std::int64_t> first = ContentRangeFirstOf(line)) rangeFirst_ = first;
   const int code = StatusCodeOf(line);
   if (HasConnectionClose(line)) stopped_ = true;
   if (code == 206) {
@@ -80,7 +84,8 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     const std::optional<std::int64_t> total = ContentRangeTotalOf(line);
     if (!total) return result;
     totalSize_ = *total;
-    range_.OnTotalSize(totalSize_);
+    // A resumed download asks for its range outside range_, which stays "everything".
+    if (resumeFrom_ == 0) range_.OnTotalSize(totalSize_);
   } else {
     const std::optional<std::int64_t> length = ContentLengthOf(line);
     if (!length) return result;

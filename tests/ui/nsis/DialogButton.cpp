@@ -1,13 +1,24 @@
 // A user at another process's dialog, for the end-to-end tests: waits until a visible dialog with
 // the given caption and control exists, prints its screen rectangle, its owner window's handle (0
 // for none) and whether that owner is enabled (1) or not (0), and then
-//   wait   does nothing more;
-//   click  waits until the control (a button) is enabled and clicks it as a mouse click does;
-//   close  closes the dialog as its title bar's close button does.
+//   wait     does nothing more;
+//   click    waits until the control (a button) is enabled, clicks it as a mouse click does and
+//            prints "clicked_at=TICK" (GetTickCount64 right before the click);
+//   click@N  the same once the dialog's progress bar has reached N percent;
+//   close    closes the dialog as its title bar's close button does;
+//   text@N   waits until the dialog's progress bar has reached N percent and prints
+//            "text=TEXT", the control's text as it is first shown after that (or, if it does not
+//            change before the dialog goes, as it was).
+// With OUT-FILE the output goes into that file instead (UTF-16LE, created only once complete, so a
+// waiting installer can poll for it), and "none" when no such dialog showed up. With PROCESS-ID
+// only that process's dialogs count (other tests may show theirs on the same display).
 //
 //   msk_dialog_button.exe "Velmar Installation" 1002 click 30000
-//   -> "412 311 967 714 65562 0" on stdout, exit 0; exit 1 when no such dialog showed up in time.
+//   -> "412 311 967 714 65562 0" and "clicked_at=1234567" on stdout, exit 0; exit 1 when no such
+//      dialog showed up in time.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +31,7 @@ struct Search {
   const wchar_t* caption;
   int controlId;
   bool mustBeEnabled;
+  DWORD process;  // 0: any
   HWND found;
 };
 
@@ -29,6 +41,9 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   wchar_t caption[256] = {};
   ::GetClassNameW(window, className, 16);
   ::GetWindowTextW(window, caption, 256);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (search.process != 0 && process != search.process) return TRUE;
   if (std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, search.caption) == 0 &&
       ::IsWindowVisible(window)) {
     const HWND control = ::GetDlgItem(window, search.controlId);
@@ -39,32 +54,117 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   return TRUE;
 }
 
+std::wstring TextOf(HWND control) {
+  wchar_t text[1024] = {};
+  ::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
+                        nullptr);
+  return text;
+}
+
+BOOL CALLBACK FindBar(HWND child, LPARAM found) {
+  wchar_t className[32] = {};
+  ::GetClassNameW(child, className, 32);
+  if (std::wcscmp(className, PROGRESS_CLASSW) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+// Returns once the dialog's progress bar shows `percent`, the dialog is gone or the deadline
+// passed.
+void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
+  HWND bar = nullptr;
+  ::EnumChildWindows(dialog, &FindBar, reinterpret_cast<LPARAM>(&bar));
+  while (::IsWindow(dialog) && ::GetTickCount64() < deadline &&
+         static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0)) < percent) {
+    ::Sleep(10);
+  }
+}
+
+// The text of `control` first shown after the dialog's progress bar reached `percent`.
+std::wstring TextAfterPercent(HWND dialog, HWND control, int percent, ULONGLONG deadline) {
+  WaitForPercent(dialog, percent, deadline);
+  const std::wstring before = TextOf(control);
+  std::wstring now = before;
+  while (::IsWindow(dialog) && ::GetTickCount64() < deadline && now == before) {
+    ::Sleep(10);
+    if (::IsWindow(control)) now = TextOf(control);
+  }
+  return now;
+}
+
+void Report(const wchar_t* outFile, const std::wstring& output) {
+  if (outFile == nullptr) {
+    // UTF-8 on stdout, whatever the console's code page.
+    const int size = ::WideCharToMultiByte(
+        CP_UTF8, 0, output.data(), static_cast<int>(output.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, output.data(), static_cast<int>(output.size()), bytes.data(),
+                          size, nullptr, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+    return;
+  }
+  const std::wstring partial = std::wstring(outFile) + L".partial";
+  const HANDLE file =
+      ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, output.data(), static_cast<DWORD>(output.size() * sizeof(wchar_t)), &written,
+              nullptr);
+  ::CloseHandle(file);
+  ::MoveFileExW(partial.c_str(), outFile, MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr,
-                 "usage: msk_dialog_button CAPTION CONTROL-ID wait|click|close [TIMEOUT-MS]\n");
+    std::fprintf(
+        stderr,
+        "usage: msk_dialog_button CAPTION CONTROL-ID wait|click[@PERCENT]|close|text@PERCENT "
+        "[TIMEOUT-MS [OUT-FILE [PROCESS-ID]]]\n");
     return 2;
   }
-  const bool click = std::wcscmp(argv[3], L"click") == 0;
-  const bool close = std::wcscmp(argv[3], L"close") == 0;
-  Search search{argv[1], std::stoi(argv[2]), click, nullptr};
+  const std::wstring action = argv[3];
+  const auto at = action.find(L'@');
+  const std::wstring verb = action.substr(0, at);
+  const int percent = at == std::wstring::npos ? 0 : std::stoi(action.substr(at + 1));
+  const bool click = verb == L"click";
+  const bool close = verb == L"close";
+  const bool text = verb == L"text";
+  const DWORD process = argc > 6 ? static_cast<DWORD>(std::stoul(argv[6])) : 0;
+  Search search{argv[1], std::stoi(argv[2]), click, process, nullptr};
   const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::stoul(argv[4])) : 30000;
+  const wchar_t* outFile = argc > 5 ? argv[5] : nullptr;
   const ULONGLONG deadline = ::GetTickCount64() + timeout;
   while (search.found == nullptr && ::GetTickCount64() < deadline) {
     ::EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) ::Sleep(20);
   }
-  if (search.found == nullptr) return 1;
+  if (search.found == nullptr) {
+    if (outFile != nullptr) Report(outFile, L"none\r\n");
+    return 1;
+  }
   RECT rect{};
   ::GetWindowRect(search.found, &rect);
   const HWND owner = ::GetWindow(search.found, GW_OWNER);
-  std::printf("%ld %ld %ld %ld %llu %d\n", rect.left, rect.top, rect.right, rect.bottom,
-              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(owner)),
-              owner != nullptr && ::IsWindowEnabled(owner) ? 1 : 0);
-  std::fflush(stdout);
-  if (click) ::SendMessageW(::GetDlgItem(search.found, search.controlId), BM_CLICK, 0, 0);
+  std::wstring output = std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+                        std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom) + L" " +
+                        std::to_wstring(reinterpret_cast<std::uintptr_t>(owner)) + L" " +
+                        (owner != nullptr && ::IsWindowEnabled(owner) ? L"1" : L"0") + L"\r\n";
+  const HWND control = ::GetDlgItem(search.found, search.controlId);
+  if (click) {
+    WaitForPercent(search.found, percent, deadline);
+    output += L"clicked_at=" + std::to_wstring(::GetTickCount64()) + L"\r\n";
+    // Reported first: the click may end the dialog and the program waiting for this output.
+    Report(outFile, output);
+    ::SendMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+  }
   if (close) ::PostMessageW(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (text) {
+    output += L"text=" + TextAfterPercent(search.found, control, percent, deadline) + L"\r\n";
+  }
+  Report(outFile, output);
   return 0;
 }

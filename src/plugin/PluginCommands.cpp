@@ -1,0 +1,100 @@
+// The plug-in commands, called by NSIS scripts as `MarlowSetupKit::Download ...` and
+// `MarlowSetupKit::Sha256 file`: arguments from the stack, one result line back onto it. Neither
+// lets an exception reach the host.
+#include "plugin/CapturedDialog.h"
+#include "plugin/DownloadCommand.h"
+#include "plugin/Exports.h"
+#include "plugin/ModuleState.h"
+#include "plugin/PluginCall.h"
+#include "plugin/PluginServiceFactory.h"
+#include "tools/FileDigest.h"
+#include "ui/CancelSignal.h"
+#include "ui/DownloadProcedure.h"
+#include "ui/ProgressDialog.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// NSIS is about to unload the library: nothing of ours may stay in its windows.
+UINT_PTR ReleaseAtUnload(NSPIM message) {
+  if (message == NSPIM_UNLOAD) plugin::CapturedDialog::Instance().Release();
+  return 0;
+}
+
+// The options, then url and path: options as long as arguments begin with "/", then two more.
+std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
+  std::vector<std::wstring> arguments;
+  while (std::optional<std::wstring> argument = call.Pop()) {
+    arguments.push_back(std::move(*argument));
+    if (!plugin::IsOption(arguments.back())) break;
+  }
+  if (!arguments.empty() && !plugin::IsOption(arguments.back())) {
+    if (std::optional<std::wstring> path = call.Pop()) arguments.push_back(std::move(*path));
+  }
+  return arguments;
+}
+
+ui::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, bool silent) {
+  const ui::ServiceFactoryMaker makeFactory = [] { return CreateServiceFactory(); };
+  if (silent) {
+    const ui::CancelSignal nobodyCancels;
+    return ui::RunDownloadJob(command.request, nullptr, makeFactory, nobodyCancels);
+  }
+  // Stays as it is when the dialog cannot be shown at all: the download then never runs.
+  ui::DownloadOutcome outcome;
+  outcome.detail = "the download dialog could not be shown";
+  ui::RunDownloadDialog(parent, command.look,
+                        [&](ui::ProgressView* view, const ui::CancelSignal& cancel) {
+                          outcome = ui::RunDownloadJob(command.request, view, makeFactory, cancel);
+                          return outcome.result == ui::DownloadResult::Completed;
+                        });
+  return outcome;
+}
+
+}  // namespace
+
+extern "C" {
+
+void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+              extra_parameters* extra) {
+  plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
+  call.OnUnload(&ReleaseAtUnload);
+  plugin::ModuleState::Instance().RecordSkinModule();
+  std::wstring result;
+  try {
+    const plugin::ParsedDownload parsed =
+        plugin::ParseDownloadArguments(PopDownloadArguments(call));
+    if (!parsed.command) {
+      result = parsed.error;
+    } else {
+      const plugin::DownloadCommand& command = *parsed.command;
+      const bool silent = command.silent || call.InstallerIsSilent();
+      result = plugin::DownloadResultText(Run(command, call.Parent(), silent), command);
+    }
+  } catch (...) {
+    result = L"Download failed";
+  }
+  call.Push(result);
+}
+
+void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+            extra_parameters* extra) {
+  plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
+  call.OnUnload(&ReleaseAtUnload);
+  std::wstring result;
+  try {
+    if (const std::optional<std::wstring> file = call.Pop()) {
+      if (const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(*file)) {
+        result.assign(digest->begin(), digest->end());  // hex digits: ASCII
+      }
+    }
+  } catch (...) {
+    result.clear();
+  }
+  call.Push(result);
+}
+
+}  // extern "C"

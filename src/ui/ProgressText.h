@@ -1,0 +1,41 @@
+#pragma once
+// The line under the download dialog's bar: how much has arrived, of how much, how fast and how
+// long the rest will take, from a pattern with placeholders or in the default wording.
+//
+//   ui::ProgressSample sample{12900000, 50331648, 5452595.0};
+//   ui::ProgressText(L"", sample)                  == L"12.3 MB of 48.0 MB · 5.2 MB/s · 7 s left"
+//   ui::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
+//
+// Placeholders: @PERCENT@ ("25%"), @RECEIVED@ and @TOTAL@ (sizes as SizeText writes them),
+// @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it); one that cannot be known yet
+// (no size, no speed) becomes "?". The default wording leaves out what is unknown: "12.3 MB ·
+// 5.2 MB/s" without a size, nothing before the first byte.
+//
+// Pure functions: thread-safe.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ui {
+
+struct ProgressSample {
+  std::uint64_t received = 0;
+  std::int64_t total = 0;                // 0 or less: unknown
+  std::optional<double> bytesPerSecond;  // absent until measured
+};
+
+// received x 100 / total, 0 while the total is unknown (0 or less), at most 100; exact for any
+// size a file can have.
+int DownloadPercent(std::uint64_t received, std::int64_t total) noexcept;
+
+// Bytes in binary units with one decimal: "512 B", "1.0 KB", "12.3 MB", "2.0 GB", "1.5 TB".
+std::wstring SizeText(std::uint64_t bytes);
+// "8 s", "3 min 5 s", "2 h 14 min".
+std::wstring DurationText(std::uint64_t seconds);
+// Whole seconds the rest takes at the sample's speed; absent without size or speed.
+std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept;
+// `pattern` with its placeholders filled in; an empty pattern gives the default wording.
+std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample);
+
+}  // namespace ui

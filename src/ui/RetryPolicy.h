@@ -1,0 +1,28 @@
+#pragma once
+// When a failed download is tried again, and after how long.
+//
+//   for (int retry = 1; retry <= retries && ui::IsRetryable(outcome); ++retry) {
+//     if (cancel.WaitFor(ui::RetryDelay(retry))) break;
+//     outcome = Attempt();
+//   }
+//
+// Pure functions: thread-safe.
+
+#include "ui/DownloadOutcome.h"
+
+#include <chrono>
+
+namespace ui {
+
+// The longest pause between two attempts.
+inline constexpr std::chrono::seconds kLongestRetryDelay{30};
+
+// The pause before retry number `retry` (1 for the first): 1, 2, 4, 8 ... seconds, at most
+// kLongestRetryDelay; 0 before the first attempt (`retry` 0 or less).
+std::chrono::seconds RetryDelay(int retry) noexcept;
+
+// Whether another attempt may bring the file: not after an answer that a retry would only repeat
+// (an HTTP 4xx, an untrusted certificate), a target that cannot be written, or a cancel.
+bool IsRetryable(const DownloadOutcome& outcome) noexcept;
+
+}  // namespace ui

@@ -1,0 +1,172 @@
+// MarlowSetupKit::Download's arguments as a script writes them, and the line it answers with.
+#include "plugin/DownloadCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using plugin::DownloadCommand;
+using plugin::ParseDownloadArguments;
+using std::chrono::seconds;
+
+const std::wstring kUrl = L"http://example.test/payload.exe";
+const std::wstring kPath = L"C:\\Temp\\payload.exe";
+const std::string kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+
+std::vector<std::wstring> WithUrlAndPath(std::vector<std::wstring> options) {
+  options.push_back(kUrl);
+  options.push_back(kPath);
+  return options;
+}
+
+TEST(DownloadArguments, DefaultsWithoutOptions) {
+  const plugin::ParsedDownload parsed = ParseDownloadArguments(WithUrlAndPath({}));
+  ASSERT_TRUE(parsed.command.has_value());
+  const DownloadCommand& command = *parsed.command;
+  EXPECT_EQ(command.request.url, kUrl);
+  EXPECT_EQ(command.request.path, kPath);
+  EXPECT_EQ(command.request.retries, 0);
+  EXPECT_EQ(command.request.sha256, "");
+  EXPECT_EQ(command.request.options.stallTimeout, seconds(30));
+  EXPECT_EQ(command.request.options.connectTimeout, seconds(30));
+  EXPECT_EQ(command.request.options.totalTimeout, seconds(0));
+  EXPECT_EQ(command.request.options.userAgent, "MarlowSetupKit/0.1.0");
+  EXPECT_TRUE(command.request.options.headers.empty());
+  EXPECT_FALSE(command.request.options.proxy.has_value());
+  EXPECT_FALSE(command.silent);
+  EXPECT_TRUE(command.look.textLine);
+  EXPECT_TRUE(command.look.marquee);
+  EXPECT_FALSE(command.look.cancelButton);
+  EXPECT_EQ(command.look.textPattern, L"");
+}
+
+TEST(DownloadArguments, EachOptionSetsWhatItNames) {
+  struct Case {
+    std::vector<std::wstring> options;
+    std::function<bool(const DownloadCommand&)> holds;
+  };
+  const Case cases[] = {
+      {{L"/SILENT"}, [](const DownloadCommand& c) { return c.silent; }},
+      {{L"/cancel"}, [](const DownloadCommand& c) { return c.look.cancelButton; }},
+      {{L"/Retry=3"}, [](const DownloadCommand& c) { return c.request.retries == 3; }},
+      {{L"/RETRY=0"}, [](const DownloadCommand& c) { return c.request.retries == 0; }},
+      {{L"/STALL=0"},
+       [](const DownloadCommand& c) { return c.request.options.stallTimeout == seconds(0); }},
+      {{L"/CONNECTTIMEOUT=7"},
+       [](const DownloadCommand& c) { return c.request.options.connectTimeout == seconds(7); }},
+      {{L"/TIMEOUT=2147483"},
+       [](const DownloadCommand& c) { return c.request.options.totalTimeout == seconds(2147483); }},
+      {{L"/SHA256=9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08"},
+       [](const DownloadCommand& c) {
+         return c.request.sha256 ==
+                "9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08";
+       }},
+      {{L"/SHA256="}, [](const DownloadCommand& c) { return c.request.sha256.empty(); }},
+      {{L"/HEADER=X-A: 1", L"/HEADER=X-B: \u00FC"},
+       [](const DownloadCommand& c) {
+         return c.request.options.headers == std::vector<std::string>{"X-A: 1", "X-B: \xC3\xBC"};
+       }},
+      {{L"/USERAGENT=Velmar/2"},
+       [](const DownloadCommand& c) { return c.request.options.userAgent == "Velmar/2"; }},
+      {{L"/USERAGENT="},
+       [](const DownloadCommand& c) { return c.request.options.userAgent.empty(); }},
+      {{L"/PROXYAUTH=u:p", L"/PROXY=http://proxy:3128"},
+       [](const DownloadCommand& c) {
+         const auto& proxy = c.request.options.proxy;
+         return proxy && proxy->host == "http://proxy:3128" &&
+                proxy->address == "http://proxy:3128" && proxy->credentials == "u:p";
+       }},
+      {{L"/PROXY="},  // no proxy at all, not even the environment's
+       [](const DownloadCommand& c) {
+         const auto& proxy = c.request.options.proxy;
+         return proxy && !proxy->host.empty() && proxy->address.empty();
+       }},
+      {{L"/TEXT=@PERCENT@ of Velmar"},
+       [](const DownloadCommand& c) { return c.look.textPattern == L"@PERCENT@ of Velmar"; }},
+      {{L"/RETRY=1", L"/RETRY=2"}, [](const DownloadCommand& c) { return c.request.retries == 2; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.options.front().begin(), c.options.front().end()));
+    const plugin::ParsedDownload parsed = ParseDownloadArguments(WithUrlAndPath(c.options));
+    ASSERT_TRUE(parsed.command.has_value())
+        << std::string(parsed.error.begin(), parsed.error.end());
+    EXPECT_TRUE(c.holds(*parsed.command));
+    EXPECT_EQ(parsed.command->request.url, kUrl);
+    EXPECT_EQ(parsed.command->request.path, kPath);
+  }
+}
+
+TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
+  struct Case {
+    std::vector<std::wstring> arguments;
+    const wchar_t* error;
+  };
+  const Case cases[] = {
+      {WithUrlAndPath({L"/NOSUCH"}), L"Unknown option /NOSUCH"},
+      {WithUrlAndPath({L"/NOSUCH=1"}), L"Unknown option /NOSUCH"},
+      {WithUrlAndPath({L"/RETRY=many"}), L"Invalid option /RETRY=many"},
+      {WithUrlAndPath({L"/RETRY=-1"}), L"Invalid option /RETRY=-1"},
+      {WithUrlAndPath({L"/RETRY=1001"}), L"Invalid option /RETRY=1001"},
+      {WithUrlAndPath({L"/RETRY"}), L"Invalid option /RETRY"},
+      {WithUrlAndPath({L"/STALL=2147484"}), L"Invalid option /STALL=2147484"},
+      {WithUrlAndPath({L"/TIMEOUT= 5"}), L"Invalid option /TIMEOUT= 5"},
+      {WithUrlAndPath({L"/SILENT=1"}), L"Invalid option /SILENT=1"},
+      {WithUrlAndPath({L"/SHA256=abc"}), L"Invalid option /SHA256=abc"},
+      {WithUrlAndPath({L"/SHA256=" + std::wstring(63, L'a') + L"g"}),
+       L"Invalid option /SHA256="
+       L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaag"},
+      {WithUrlAndPath({L"/HEADER=no colon"}), L"Invalid option /HEADER=no colon"},
+      {WithUrlAndPath({L"/HEADER=: value"}), L"Invalid option /HEADER=: value"},
+      {WithUrlAndPath({L"/HEADER=X-A: 1\r\nX-B: 2"}), L"Invalid option /HEADER=X-A: 1\r\nX-B: 2"},
+      {WithUrlAndPath({L"/PROXYAUTH=secret"}), L"Invalid option /PROXYAUTH"},  // no password shown
+      {WithUrlAndPath({L"/PROXYAUTH=u:secret"}), L"Invalid option /PROXYAUTH: it needs /PROXY"},
+      {{L"/RETRY=3", kUrl}, L"Missing url or path"},
+      {{}, L"Missing url or path"},
+      {{L"", kPath}, L"Missing url or path"},
+  };
+  for (const Case& c : cases) {
+    const plugin::ParsedDownload parsed = ParseDownloadArguments(c.arguments);
+    EXPECT_FALSE(parsed.command.has_value()) << std::wstring(c.error).size();
+    EXPECT_EQ(parsed.error, c.error);
+  }
+}
+
+TEST(DownloadResultText, OneLineForEachOutcome) {
+  DownloadCommand command =
+      *ParseDownloadArguments(WithUrlAndPath({L"/STALL=20", L"/TIMEOUT=90"})).command;
+  const auto outcome = [](ui::DownloadResult result, int httpStatus = 0, std::string detail = "") {
+    ui::DownloadOutcome o;
+    o.result = result;
+    o.httpStatus = httpStatus;
+    o.detail = std::move(detail);
+    return o;
+  };
+  using ui::DownloadResult;
+  const std::pair<ui::DownloadOutcome, std::wstring> cases[] = {
+      {outcome(DownloadResult::Completed), L"OK"},
+      {outcome(DownloadResult::HttpError, 404), L"HTTP 404"},
+      {outcome(DownloadResult::CannotConnect, 0, "Could not resolve host: \xC3\xBC.test"),
+       L"Could not connect: Could not resolve host: \u00FC.test"},
+      {outcome(DownloadResult::CannotConnect), L"Could not connect"},
+      {outcome(DownloadResult::Stalled), L"No data for 20 s"},
+      {outcome(DownloadResult::TimedOut), L"Timed out after 90 s"},
+      {outcome(DownloadResult::CertificateNotTrusted), L"Certificate not trusted"},
+      {outcome(DownloadResult::ConnectionLost, 0, "Recv failure"),
+       L"Connection lost: Recv failure"},
+      {outcome(DownloadResult::CannotWrite), L"Cannot write " + kPath},
+      {outcome(DownloadResult::NoNetwork), L"No network connection"},
+      {outcome(DownloadResult::Cancelled), L"Cancelled"},
+      {outcome(DownloadResult::ChecksumMismatch), L"SHA-256 mismatch"},
+      {outcome(DownloadResult::Failed, 0, "Out of memory"), L"Download failed: Out of memory"},
+      {outcome(DownloadResult::Failed), L"Download failed"},
+  };
+  for (const auto& [given, text] : cases)
+    EXPECT_EQ(plugin::DownloadResultText(given, command), text);
+}
+
+}  // namespace
