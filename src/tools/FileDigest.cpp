@@ -1,7 +1,6 @@
 #include "tools/FileDigest.h"
 
-#include "tools/KernelHandle.h"
-#include "tools/UniqueHandle.h"
+#include "tools/WindowsHandles.h"
 
 #include <windows.h>
 
@@ -13,19 +12,11 @@
 namespace Tools::SystemTools {
 namespace {
 
-struct AlgorithmTraits {
-  using Value = BCRYPT_ALG_HANDLE;
-  static Value Empty() noexcept { return nullptr; }
-  static bool IsEmpty(Value value) noexcept { return value == nullptr; }
-  static void Close(Value value) noexcept { ::BCryptCloseAlgorithmProvider(value, 0); }
-};
-
-struct HashTraits {
-  using Value = BCRYPT_HASH_HANDLE;
-  static Value Empty() noexcept { return nullptr; }
-  static bool IsEmpty(Value value) noexcept { return value == nullptr; }
-  static void Close(Value value) noexcept { ::BCryptDestroyHash(value); }
-};
+void CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm) noexcept {
+  ::BCryptCloseAlgorithmProvider(algorithm, 0);
+}
+using UniqueAlgorithm = UniqueHandle<HandleTraits<BCRYPT_ALG_HANDLE, &CloseAlgorithm>>;
+using UniqueHash = UniqueHandle<HandleTraits<BCRYPT_HASH_HANDLE, &::BCryptDestroyHash>>;
 
 constexpr std::size_t kDigestBytes = 32;
 constexpr DWORD kReadBlock = 256 * 1024;
@@ -46,18 +37,18 @@ std::string Hex(const std::array<unsigned char, kDigestBytes>& digest) {
 }
 
 std::optional<std::string> Digest(const std::wstring& path) {
-  const KernelHandle file(::CreateFileW(
+  const UniqueKernelHandle file(::CreateFileW(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
 
-  UniqueHandle<AlgorithmTraits> algorithm;
+  UniqueAlgorithm algorithm;
   if (!Succeeded(
           ::BCryptOpenAlgorithmProvider(algorithm.Put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
     return std::nullopt;
   }
   // The hash object's memory comes from bcrypt itself (null buffer, supported since Windows 7).
-  UniqueHandle<HashTraits> hash;
+  UniqueHash hash;
   if (!Succeeded(::BCryptCreateHash(algorithm.Get(), hash.Put(), nullptr, 0, nullptr, 0, 0))) {
     return std::nullopt;
   }

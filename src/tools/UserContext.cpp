@@ -1,6 +1,6 @@
 #include "tools/UserContext.h"
 
-#include "tools/KernelHandle.h"
+#include "tools/WindowsHandles.h"
 #include "tools/detail/UserApi.h"
 
 #include <shlobj.h>
@@ -25,11 +25,11 @@ std::wstring TextOf(const PathBuffer& buffer) {
 }
 
 // The token of the user at the console. The platform hands it out only to LocalSystem.
-bool OpenConsoleUserToken(const detail::UserApi& api, KernelHandle& token) {
+bool OpenConsoleUserToken(const detail::UserApi& api, UniqueToken& token) {
   return api.queryUserToken(api.activeConsoleSessionId(), token.Put()) != FALSE;
 }
 
-bool OpenProcessUserToken(const detail::UserApi& api, KernelHandle& token) {
+bool OpenProcessUserToken(const detail::UserApi& api, UniqueToken& token) {
   return api.openProcessToken(::GetCurrentProcess(), kExpansionTokenAccess, token.Put()) != FALSE;
 }
 
@@ -40,7 +40,7 @@ std::wstring GetUserFolderPath(bool forConsoleUser, int folderId) noexcept {
     const detail::UserApi& api = detail::ActiveUserApi();
     PathBuffer buffer{};
     if (forConsoleUser) {
-      KernelHandle token;
+      UniqueToken token;
       // No token, no answer: the shell is not asked on behalf of somebody else.
       if (!OpenConsoleUserToken(api, token)) return {};
       api.getFolderPath(nullptr, folderId, token.Get(), SHGFP_TYPE_CURRENT, buffer.data());
@@ -57,7 +57,7 @@ std::wstring GetUserFolderPath(bool forConsoleUser, int folderId) noexcept {
 std::wstring ExpandForUser(const std::wstring& text, bool forConsoleUser) noexcept {
   try {
     const detail::UserApi& api = detail::ActiveUserApi();
-    KernelHandle token;
+    UniqueToken token;
     const bool haveToken =
         forConsoleUser ? OpenConsoleUserToken(api, token) : OpenProcessUserToken(api, token);
     // Without the user's token nothing is expanded, not even in this process's environment.

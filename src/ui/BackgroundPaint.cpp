@@ -6,18 +6,18 @@ namespace ui {
 
 void PaintBackground(HWND window, HBITMAP background) noexcept {
   const gdi::PaintDc paint(window);
-  const HDC dc = paint.get();
+  const HDC dc = paint.Get();
   {
     // The DC keeps a copy of the clip region; ours can go at once.
-    const gdi::UniqueRegion clip(::CreateRectRgnIndirect(&paint.PaintRect()));
-    ::SelectClipRgn(dc, clip.get());
+    const gdi::UniqueHRgn clip(::CreateRectRgnIndirect(&paint.PaintRect()));
+    ::SelectClipRgn(dc, clip.Get());
   }
   RECT client{};
   ::GetClientRect(window, &client);
   if (background == nullptr) return;
-  const gdi::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-  const gdi::SelectionScope selected(memory.get(), background);
-  ::BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory.get(), 0, 0,
+  const gdi::UniqueHdc memory(::CreateCompatibleDC(dc));
+  const gdi::SelectionScope selected(memory.Get(), background);
+  ::BitBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory.Get(), 0, 0,
            SRCCOPY);
 }
 

@@ -11,7 +11,7 @@
 //
 // Thread-safety: every member may be called from any thread at the same time.
 
-#include "tools/KernelHandle.h"
+#include "tools/WindowsHandles.h"
 
 #include <windows.h>
 
@@ -35,7 +35,7 @@ class CancelSignal {
 
  private:
   std::atomic<bool> raised_{false};
-  Tools::KernelHandle event_;
+  Tools::UniqueKernelHandle event_;
 };
 
 // `duration` as a Win32 wait time: clamped to 0 .. INFINITE - 1 milliseconds.

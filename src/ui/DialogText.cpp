@@ -4,10 +4,10 @@
 
 namespace ui {
 
-gdi::UniqueFont CreateDialogTextFont() noexcept {
-  return gdi::UniqueFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                       CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
+gdi::UniqueHFont CreateDialogTextFont() noexcept {
+  return gdi::UniqueHFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                        CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
 }
 
 std::wstring LoadResourceString(UINT id) {

@@ -2,9 +2,9 @@
 // The message text of the download and connection-error dialogs: one font, one place on the
 // dialog, and the string table it comes from.
 //
-//   const ui::gdi::UniqueFont font = ui::CreateDialogTextFont();
+//   const ui::gdi::UniqueHFont font = ui::CreateDialogTextFont();
 //   const std::wstring text = ui::LoadResourceString(IDS_DOWNLOADING);
-//   ui::DrawDialogMessage(paintDc, client, 25, text, font.get());
+//   ui::DrawDialogMessage(paintDc, client, 25, text, font.Get());
 //
 // Thread-safety: no shared state; the drawing belongs to the dialog's thread.
 
@@ -17,7 +17,7 @@
 namespace ui {
 
 // Arial, 12 pixels high, normal weight, ClearType.
-gdi::UniqueFont CreateDialogTextFont() noexcept;
+gdi::UniqueHFont CreateDialogTextFont() noexcept;
 
 // String `id` of the resource instance's string table; empty when there is none.
 std::wstring LoadResourceString(UINT id);

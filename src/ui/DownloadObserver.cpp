@@ -124,11 +124,10 @@ bool DownloadObserver::OpenFile() noexcept {
     // alone: wine truncates even a file it has just created, and ext4 answers a file truncated to
     // nothing and written again by flushing all of it when it is closed, which made closing a fresh
     // 256 MiB download take a tenth of a second.
-    const HANDLE created = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = ::GetLastError();
-    file_.Reset(created);
-    if (!file_ && error == ERROR_FILE_EXISTS) {
+    file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Reset keeps CreateFileW's error for the look below.
+    if (!file_ && ::GetLastError() == ERROR_FILE_EXISTS) {
       file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     }

@@ -27,7 +27,7 @@
 // once Failed() is true. The view must outlive every call of OnDataChunk.
 
 #include "hftp/IObserver.h"
-#include "tools/KernelHandle.h"
+#include "tools/WindowsHandles.h"
 #include "ui/CancelSignal.h"
 #include "ui/DownloadOutcome.h"
 #include "ui/ProgressText.h"
@@ -82,7 +82,7 @@ class DownloadObserver final : public hftp::IObserver {
   void Fail(Leftover leftover) noexcept;
   void ShowProgress(std::int64_t total) noexcept;
 
-  Tools::KernelHandle file_;
+  Tools::UniqueKernelHandle file_;
   std::uint64_t received_ = 0;
   std::wstring path_;
   ProgressView* view_;
@@ -94,7 +94,7 @@ class DownloadObserver final : public hftp::IObserver {
   std::atomic<bool> completed_{false};
   std::atomic<bool> failed_{false};
   std::atomic<bool> touched_{false};
-  Tools::KernelHandle ended_;  // manual-reset event, set with either flag
+  Tools::UniqueKernelHandle ended_;  // manual-reset event, set with either flag
 };
 
 }  // namespace ui

@@ -2,6 +2,8 @@
 
 #include "hftp/Status.h"
 
+#include <curl/curl.h>
+
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
@@ -9,20 +11,15 @@
 namespace ui {
 namespace {
 
-// libcurl's result codes (CURLcode), by number: the engine's observers see numbers only.
-constexpr std::int32_t kCouldNotResolveProxy = 5;
-constexpr std::int32_t kCouldNotResolveHost = 6;
-constexpr std::int32_t kCouldNotConnect = 7;
-constexpr std::int32_t kPartialFile = 18;
-constexpr std::int32_t kHttpReturnedError = 22;
-constexpr std::int32_t kTimedOut = 28;
-constexpr std::int32_t kTlsConnectError = 35;
-constexpr std::int32_t kGotNothing = 52;
-constexpr std::int32_t kSendError = 55;
-constexpr std::int32_t kReceiveError = 56;
 // The server's certificate did not verify: peer verification, CA file, CRL file, issuer check,
 // pinned key, certificate status, and the client-certificate failures Schannel reports.
-constexpr std::initializer_list<std::int32_t> kCertificateCodes = {60, 77, 82, 83, 90, 91, 98};
+constexpr std::initializer_list<std::int32_t> kCertificateCodes = {CURLE_PEER_FAILED_VERIFICATION,
+                                                                   CURLE_SSL_CACERT_BADFILE,
+                                                                   CURLE_SSL_CRL_BADFILE,
+                                                                   CURLE_SSL_ISSUER_ERROR,
+                                                                   CURLE_SSL_PINNEDPUBKEYNOTMATCH,
+                                                                   CURLE_SSL_INVALIDCERTSTATUS,
+                                                                   CURLE_SSL_CLIENTCERT};
 
 bool IsOneOf(std::int32_t code, std::initializer_list<std::int32_t> codes) noexcept {
   return std::find(codes.begin(), codes.end(), code) != codes.end();
@@ -61,7 +58,7 @@ DownloadOutcome ClassifyFailure(const TransferFacts& facts, std::chrono::millise
   // An error status, as the response's status line said or as libcurl ended the transfer on it.
   int httpStatus = facts.httpStatus;
   const std::int32_t code = facts.resultCode.value_or(facts.error ? facts.error->resultCode : 0);
-  if (httpStatus == 0 && code == kHttpReturnedError && facts.error) {
+  if (httpStatus == 0 && code == CURLE_HTTP_RETURNED_ERROR && facts.error) {
     httpStatus = facts.error->httpStatus;
   }
   if (httpStatus >= 400) {
@@ -74,17 +71,17 @@ DownloadOutcome ClassifyFailure(const TransferFacts& facts, std::chrono::millise
     return Outcome(DownloadResult::CertificateNotTrusted, facts);
   }
   const bool connected = facts.error && facts.error->connected;
-  if (code == kTimedOut) {
+  if (code == CURLE_OPERATION_TIMEDOUT) {
     if (limits.totalTimeout.count() > 0 && elapsed >= limits.totalTimeout) {
       return Outcome(DownloadResult::TimedOut, facts);
     }
     return Outcome(connected ? DownloadResult::Stalled : DownloadResult::CannotConnect, facts);
   }
-  if (IsOneOf(code,
-              {kCouldNotResolveProxy, kCouldNotResolveHost, kCouldNotConnect, kTlsConnectError})) {
+  if (IsOneOf(code, {CURLE_COULDNT_RESOLVE_PROXY, CURLE_COULDNT_RESOLVE_HOST, CURLE_COULDNT_CONNECT,
+                     CURLE_SSL_CONNECT_ERROR})) {
     return Outcome(DownloadResult::CannotConnect, facts);
   }
-  if (IsOneOf(code, {kPartialFile, kGotNothing, kSendError, kReceiveError})) {
+  if (IsOneOf(code, {CURLE_PARTIAL_FILE, CURLE_GOT_NOTHING, CURLE_SEND_ERROR, CURLE_RECV_ERROR})) {
     return Outcome(DownloadResult::ConnectionLost, facts);
   }
   return Outcome(DownloadResult::Failed, facts);

@@ -5,7 +5,7 @@
 #include "ui/ControlRow.h"
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
-#include "ui/ModuleContext.h"
+#include "ui/ResourceBitmap.h"
 
 namespace ui {
 namespace {
@@ -30,7 +30,7 @@ ErrorDialog::ErrorDialog() noexcept
 
 LRESULT ErrorDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
-  background_.reset(::LoadBitmapW(module::ResourceInstance(), MAKEINTRESOURCEW(IDB_BACKGROUND)));
+  background_ = LoadResourceBitmap(IDB_BACKGROUND);
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
   RECT layout{};  // the template's client area, in which its buttons were placed
@@ -48,11 +48,11 @@ LRESULT ErrorDialog::OnEraseBackground(UINT, WPARAM wParam, LPARAM, bool&) {
   RECT client{};
   ::GetClientRect(Window(), &client);
   if (background_) {
-    const SIZE size = gdi::BitmapSize(background_.get());
-    const gdi::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    const gdi::SelectionScope selected(memory.get(), background_.get());
+    const SIZE size = gdi::BitmapSize(background_.Get());
+    const gdi::UniqueHdc memory(::CreateCompatibleDC(dc));
+    const gdi::SelectionScope selected(memory.Get(), background_.Get());
     ::StretchBlt(dc, client.left, client.top, client.right - client.left,
-                 client.bottom - client.top, memory.get(), 0, 0, size.cx, size.cy, SRCCOPY);
+                 client.bottom - client.top, memory.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
   }
   return 1;
 }
@@ -63,8 +63,8 @@ LRESULT ErrorDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   RECT client{};
   ::GetClientRect(window, &client);
   // The background came with WM_ERASEBKGND.
-  DrawDialogMessage(paint.get(), client, kTextLeft, LoadResourceString(IDS_CONNECTION_ERROR),
-                    font_.get());
+  DrawDialogMessage(paint.Get(), client, kTextLeft, LoadResourceString(IDS_CONNECTION_ERROR),
+                    font_.Get());
   return 0;
 }
 

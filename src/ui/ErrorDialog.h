@@ -51,8 +51,8 @@ class ErrorDialog final : public DialogImpl {
   LRESULT OnCancel(WORD notifyCode, WORD id, HWND control, bool& handled);
   LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-  gdi::UniqueFont font_;
-  gdi::UniqueBitmap background_;
+  gdi::UniqueHFont font_;
+  gdi::UniqueHBitmap background_;
 };
 
 }  // namespace ui

@@ -9,16 +9,13 @@ std::atomic<std::ptrdiff_t> liveObjects{0};
 
 }  // namespace
 
-std::ptrdiff_t LiveObjectCount() noexcept {
+std::ptrdiff_t LiveObjectCountForTesting() noexcept {
   return liveObjects.load();
 }
 
 namespace detail {
-void CountCreated() noexcept {
-  liveObjects.fetch_add(1);
-}
-void CountDeleted() noexcept {
-  liveObjects.fetch_sub(1);
+void AddToLiveObjectCount(std::ptrdiff_t change) noexcept {
+  liveObjects.fetch_add(change);
 }
 }  // namespace detail
 

@@ -1,85 +1,47 @@
 #pragma once
-// Owners for GDI objects and display contexts, one type per handle kind (in the manner of wil's
-// unique_any), plus scopes for the temporary state of a DC.
+// Owners for GDI objects and display contexts, one alias of Tools::UniqueHandle per handle kind,
+// plus scopes for the temporary state of a DC.
 //
-//   ui::gdi::UniqueBitmap bitmap(::LoadBitmapW(instance, MAKEINTRESOURCEW(102)));
-//   ui::gdi::UniqueMemoryDc memory(::CreateCompatibleDC(target));
-//   ui::gdi::SelectionScope selected(memory.get(), bitmap.get());  // put back at scope end
-//   ::BitBlt(target, 0, 0, 10, 10, memory.get(), 0, 0, SRCCOPY);
+//   ui::gdi::UniqueHBitmap bitmap = ui::LoadResourceBitmap(IDB_BACKGROUND);  // ResourceBitmap.h
+//   ui::gdi::UniqueHdc memory(::CreateCompatibleDC(target));
+//   ui::gdi::SelectionScope selected(memory.Get(), bitmap.Get());  // put back at scope end
+//   ::BitBlt(target, 0, 0, 10, 10, memory.Get(), 0, 0, SRCCOPY);
 //
 // Destruction order matters for GDI: declare a scope after the owners it refers to, so the object
 // is deselected before it is deleted.
 //
 // Every owned GDI object (bitmaps, brushes, fonts, regions, memory DCs) is counted while it lives,
-// so a test can prove that a workload gave back everything it created (LiveObjectCount).
+// so a test can prove that a workload gave back everything it created (LiveObjectCountForTesting).
 //
 // Thread-safety: owners and scopes are plain values for one thread; the count is atomic.
+
+#include "tools/UniqueHandle.h"
 
 #include <windows.h>
 
 #include <cstddef>
-#include <utility>
 
 namespace ui::gdi {
 
 // Owned GDI objects that exist right now, over the whole module.
-std::ptrdiff_t LiveObjectCount() noexcept;
+std::ptrdiff_t LiveObjectCountForTesting() noexcept;
 
 namespace detail {
-void CountCreated() noexcept;
-void CountDeleted() noexcept;
+void AddToLiveObjectCount(std::ptrdiff_t change) noexcept;
 
-struct DeleteGdiObject {
-  void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
-};
-struct DeleteMemoryDc {
-  void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
+// A GDI handle closed with `Delete`, counted while it is owned.
+template <typename Handle, auto Delete>
+struct GdiTraits : Tools::HandleTraits<Handle, Delete> {
+  static void CountForTesting(std::ptrdiff_t change) noexcept { AddToLiveObjectCount(change); }
 };
 }  // namespace detail
 
-// Owns one GDI handle; null means empty.
-template <typename Handle, typename Deleter>
-class UniqueGdi {
- public:
-  UniqueGdi() noexcept = default;
-  explicit UniqueGdi(Handle handle) noexcept : handle_(handle) {
-    if (handle_ != nullptr) detail::CountCreated();
-  }
-  ~UniqueGdi() { reset(); }
-
-  UniqueGdi(UniqueGdi&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  UniqueGdi& operator=(UniqueGdi&& other) noexcept {
-    if (this != &other) {
-      reset();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  UniqueGdi(const UniqueGdi&) = delete;
-  UniqueGdi& operator=(const UniqueGdi&) = delete;
-
-  Handle get() const noexcept { return handle_; }
-  explicit operator bool() const noexcept { return handle_ != nullptr; }
-
-  // Deletes the held object (if any) and takes `handle`.
-  void reset(Handle handle = nullptr) noexcept {
-    if (handle_ != nullptr) {
-      Deleter()(handle_);
-      detail::CountDeleted();
-    }
-    handle_ = handle;
-    if (handle_ != nullptr) detail::CountCreated();
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
-
-using UniqueBitmap = UniqueGdi<HBITMAP, detail::DeleteGdiObject>;
-using UniqueBrush = UniqueGdi<HBRUSH, detail::DeleteGdiObject>;
-using UniqueFont = UniqueGdi<HFONT, detail::DeleteGdiObject>;
-using UniqueRegion = UniqueGdi<HRGN, detail::DeleteGdiObject>;
-using UniqueMemoryDc = UniqueGdi<HDC, detail::DeleteMemoryDc>;
+using UniqueHBitmap = Tools::UniqueHandle<detail::GdiTraits<HBITMAP, &::DeleteObject>>;
+using UniqueHBrush = Tools::UniqueHandle<detail::GdiTraits<HBRUSH, &::DeleteObject>>;
+using UniqueHFont = Tools::UniqueHandle<detail::GdiTraits<HFONT, &::DeleteObject>>;
+using UniqueHRgn = Tools::UniqueHandle<detail::GdiTraits<HRGN, &::DeleteObject>>;
+// A DC of its own (CreateCompatibleDC), deleted with DeleteDC; a window's DC is a WindowDc.
+using UniqueHdc = Tools::UniqueHandle<detail::GdiTraits<HDC, &::DeleteDC>>;
 
 // The DC of a window from GetDC, released with ReleaseDC.
 class WindowDc {
@@ -91,7 +53,7 @@ class WindowDc {
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
 
-  HDC get() const noexcept { return dc_; }
+  HDC Get() const noexcept { return dc_; }
 
  private:
   HWND window_;
@@ -106,7 +68,7 @@ class PaintDc {
   PaintDc(const PaintDc&) = delete;
   PaintDc& operator=(const PaintDc&) = delete;
 
-  HDC get() const noexcept { return dc_; }
+  HDC Get() const noexcept { return dc_; }
   // The rectangle that needs painting, in client coordinates.
   const RECT& PaintRect() const noexcept { return paint_.rcPaint; }
 

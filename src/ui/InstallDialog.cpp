@@ -2,22 +2,13 @@
 
 #include "res/resource.h"
 #include "ui/BackgroundPaint.h"
-#include "ui/ModuleContext.h"
+#include "ui/ResourceBitmap.h"
 
 #include <commctrl.h>
 
 namespace ui {
-namespace {
-
-HBITMAP LoadWindowBitmap(UINT id) noexcept {
-  const HINSTANCE instance = module::ResourceInstance();
-  return instance != nullptr ? ::LoadBitmapW(instance, MAKEINTRESOURCEW(id)) : nullptr;
-}
-
-}  // namespace
-
 InstallDialog::InstallDialog(HWND progressBar, HWND statusText) noexcept
-    : background_(LoadWindowBitmap(IDB_BACKGROUND)) {
+    : background_(LoadResourceBitmap(IDB_BACKGROUND)) {
   progress_.Attach(progressBar);
   // The skin draws its own frame: no static edge, and the frame is recalculated at once.
   const LONG_PTR extended = ::GetWindowLongPtrW(progressBar, GWL_EXSTYLE);
@@ -31,7 +22,7 @@ InstallDialog::InstallDialog(HWND progressBar, HWND statusText) noexcept
 }
 
 LRESULT InstallDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
-  PaintBackground(Window(), background_.get());
+  PaintBackground(Window(), background_.Get());
   return 0;
 }
 

@@ -34,7 +34,7 @@ class InstallDialog final : public SelfDeletingWindow {
   LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
   SkinProgress progress_;
-  gdi::UniqueBitmap background_;
+  gdi::UniqueHBitmap background_;
   NSISStatic status_;
 };
 

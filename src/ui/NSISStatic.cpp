@@ -22,7 +22,7 @@ LRESULT NSISStatic::OnSetText(UINT message, WPARAM wParam, LPARAM lParam, bool&)
     std::copy(text, text + length, shortened.begin());
     {
       gdi::PaintDc paint(control);
-      ::PathCompactPathW(paint.get(), shortened.data(), kStatusTextWidth);
+      ::PathCompactPathW(paint.Get(), shortened.data(), kStatusTextWidth);
     }
     if (std::wcslen(shortened.data()) < length) shown = shortened.data();
   }

@@ -1,6 +1,7 @@
 #include "ui/PatternPiece.h"
 
 #include "ui/ModuleContext.h"
+#include "ui/ResourceBitmap.h"
 
 #include <utility>
 
@@ -26,14 +27,10 @@ bool PatternPiece::Load(UINT id) noexcept {
   if (id == 0) return false;
   Clear();
   {
-    SkinModuleAsResourceInstance skin;
-    const HINSTANCE instance = module::ResourceInstance();
-    // LoadBitmapW(null, id) would look among the system's own bitmaps.
-    if (instance != nullptr) {
-      bitmap_.reset(::LoadBitmapW(instance, MAKEINTRESOURCEW(id)));
-    }
+    const SkinModuleAsResourceInstance skin;
+    bitmap_ = LoadResourceBitmap(id);
   }
-  if (bitmap_) brush_.reset(::CreatePatternBrush(bitmap_.get()));
+  if (bitmap_) brush_.Reset(::CreatePatternBrush(bitmap_.Get()));
   return static_cast<bool>(brush_);
 }
 
@@ -42,22 +39,22 @@ bool PatternPiece::CutFrom(HDC reference, HBITMAP source, const RECT& rect) noex
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (source == nullptr || width <= 0 || height <= 0) return false;
-  const gdi::UniqueMemoryDc from(::CreateCompatibleDC(reference));
-  const gdi::UniqueMemoryDc to(::CreateCompatibleDC(reference));
-  gdi::UniqueBitmap piece(::CreateCompatibleBitmap(reference, width, height));
+  const gdi::UniqueHdc from(::CreateCompatibleDC(reference));
+  const gdi::UniqueHdc to(::CreateCompatibleDC(reference));
+  gdi::UniqueHBitmap piece(::CreateCompatibleBitmap(reference, width, height));
   {
-    const gdi::SelectionScope sourceSelected(from.get(), source);
-    const gdi::SelectionScope pieceSelected(to.get(), piece.get());
-    ::BitBlt(to.get(), 0, 0, width, height, from.get(), rect.left, rect.top, SRCCOPY);
+    const gdi::SelectionScope sourceSelected(from.Get(), source);
+    const gdi::SelectionScope pieceSelected(to.Get(), piece.Get());
+    ::BitBlt(to.Get(), 0, 0, width, height, from.Get(), rect.left, rect.top, SRCCOPY);
   }
   bitmap_ = std::move(piece);
-  if (bitmap_) brush_.reset(::CreatePatternBrush(bitmap_.get()));
+  if (bitmap_) brush_.Reset(::CreatePatternBrush(bitmap_.Get()));
   return static_cast<bool>(brush_);
 }
 
 void PatternPiece::Clear() noexcept {
-  brush_.reset();
-  bitmap_.reset();
+  brush_.Reset();
+  bitmap_.Reset();
 }
 
 void FillWithPiece(HDC dc, const RECT& rect, const PatternPiece& piece) noexcept {

@@ -33,14 +33,14 @@ class PatternPiece {
   bool CutFrom(HDC reference, HBITMAP source, const RECT& rect) noexcept;
   void Clear() noexcept;
 
-  HBRUSH Brush() const noexcept { return brush_.get(); }
-  HBITMAP Bitmap() const noexcept { return bitmap_.get(); }
+  HBRUSH Brush() const noexcept { return brush_.Get(); }
+  HBITMAP Bitmap() const noexcept { return bitmap_.Get(); }
   // Size of the bitmap; 0 x 0 when empty.
-  SIZE Size() const noexcept { return gdi::BitmapSize(bitmap_.get()); }
+  SIZE Size() const noexcept { return gdi::BitmapSize(bitmap_.Get()); }
 
  private:
-  gdi::UniqueBitmap bitmap_;
-  gdi::UniqueBrush brush_;  // after the bitmap: deleted before it
+  gdi::UniqueHBitmap bitmap_;
+  gdi::UniqueHBrush brush_;  // after the bitmap: deleted before it
 };
 
 // Fills `rect` of `dc` with the piece's brush, the pattern starting at the rectangle's top-left

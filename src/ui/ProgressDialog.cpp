@@ -6,6 +6,7 @@
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
 #include "ui/ProgressText.h"
+#include "ui/ResourceBitmap.h"
 
 #include <commctrl.h>
 
@@ -87,7 +88,7 @@ LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   if (!look_.cancelButton) {
     ::EnableMenuItem(::GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   }
-  background_.reset(::LoadBitmapW(module::ResourceInstance(), MAKEINTRESOURCEW(IDB_BACKGROUND)));
+  background_ = LoadResourceBitmap(IDB_BACKGROUND);
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
   ::MoveWindow(window, 0, 0, kWidth, kHeight, FALSE);
@@ -122,10 +123,10 @@ void ProgressDialog::AddTextLine() noexcept {
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDownloadTextControl)),
       module::ResourceInstance(), nullptr);
   if (line == nullptr) return;
-  ::SendMessageW(line, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  ::SendMessageW(line, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   // The line fills itself with the piece of the background it covers (WM_CTLCOLORSTATIC).
   const gdi::WindowDc dc(window);
-  textBackground_.CutFrom(dc.get(), background_.get(), at);
+  textBackground_.CutFrom(dc.Get(), background_.Get(), at);
 }
 
 void ProgressDialog::AddCancelButton() noexcept {
@@ -187,15 +188,15 @@ void ProgressDialog::ShowBytes(std::uint64_t received, std::int64_t total) noexc
 LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
   const gdi::PaintDc paint(window);
-  const HDC dc = paint.get();
+  const HDC dc = paint.Get();
   RECT client{};
   ::GetClientRect(window, &client);
   if (background_) {
-    const gdi::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    const gdi::SelectionScope selected(memory.get(), background_.get());
-    ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    const gdi::UniqueHdc memory(::CreateCompatibleDC(dc));
+    const gdi::SelectionScope selected(memory.Get(), background_.Get());
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
   }
-  DrawDialogMessage(dc, client, kTextLeft, text_, font_.get());
+  DrawDialogMessage(dc, client, kTextLeft, text_, font_.Get());
   return 0;
 }
 

@@ -120,7 +120,7 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
 
   std::thread downloadThread_;
   SkinProgress progress_;
-  gdi::UniqueFont font_;
+  gdi::UniqueHFont font_;
   std::atomic<int> percent_{0};
   std::atomic<std::uint64_t> received_{0};
   std::atomic<std::int64_t> total_{0};
@@ -129,7 +129,7 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
   CancelSignal cancel_;
   std::atomic<bool> succeeded_{true};
   bool downloadStarted_ = false;
-  gdi::UniqueBitmap background_;
+  gdi::UniqueHBitmap background_;
   PatternPiece textBackground_;  // the skin beneath the text line
   TransferRate rate_;
   bool marqueeRunning_ = false;

@@ -1,7 +1,7 @@
 #include "ui/SkinFrame.h"
 
 #include "res/resource.h"
-#include "ui/ModuleContext.h"
+#include "ui/ResourceBitmap.h"
 
 namespace ui {
 
@@ -13,8 +13,7 @@ SkinFrame::SkinFrame() noexcept {
   bottomRight_.Load(IDB_BAR_BOTTOM_RIGHT);
   topLeft_.Load(IDB_BAR_TOP_LEFT);
   topRight_.Load(IDB_BAR_TOP_RIGHT);
-  const HINSTANCE instance = module::ResourceInstance();
-  if (instance != nullptr) top_.reset(::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_BAR_TOP)));
+  top_ = LoadResourceBitmap(IDB_BAR_TOP);
 }
 
 void SkinFrame::Paint(HDC dc, int width, int height) const noexcept {
@@ -28,10 +27,10 @@ void SkinFrame::Paint(HDC dc, int width, int height) const noexcept {
   FillWithPiece(dc, RECT{0, height - b, l, height}, bottomLeft_);
   FillWithPiece(dc, RECT{width - r, height - b, width, height}, bottomRight_);
   if (top_) {
-    const SIZE size = gdi::BitmapSize(top_.get());
-    gdi::UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    gdi::SelectionScope selected(memory.get(), top_.get());
-    ::StretchBlt(dc, l, 0, width - r - l, t, memory.get(), 0, 0, size.cx, size.cy, SRCCOPY);
+    const SIZE size = gdi::BitmapSize(top_.Get());
+    gdi::UniqueHdc memory(::CreateCompatibleDC(dc));
+    gdi::SelectionScope selected(memory.Get(), top_.Get());
+    ::StretchBlt(dc, l, 0, width - r - l, t, memory.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
   }
   FillWithPiece(dc, RECT{0, 0, l, t}, topLeft_);
   FillWithPiece(dc, RECT{width - r, 0, width, t}, topRight_);

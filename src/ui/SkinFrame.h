@@ -25,7 +25,7 @@ class SkinFrame {
   // Border thicknesses, read from the pieces (0 for a piece that is missing).
   int Left() const noexcept { return left_.Size().cx; }
   int Right() const noexcept { return right_.Size().cx; }
-  int Top() const noexcept { return gdi::BitmapSize(top_.get()).cy; }
+  int Top() const noexcept { return gdi::BitmapSize(top_.Get()).cy; }
   int Bottom() const noexcept { return bottom_.Size().cy; }
 
  private:
@@ -36,7 +36,7 @@ class SkinFrame {
   PatternPiece bottomRight_;
   PatternPiece topLeft_;
   PatternPiece topRight_;
-  gdi::UniqueBitmap top_;
+  gdi::UniqueHBitmap top_;
 };
 
 }  // namespace ui

@@ -24,7 +24,7 @@ void SkinProgress::SetMarquee(bool on) noexcept {
 LRESULT SkinProgress::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const HWND bar = Window();
   gdi::PaintDc paint(bar);
-  const HDC dc = paint.get();
+  const HDC dc = paint.Get();
   RECT client{};
   ::GetClientRect(bar, &client);
   RECT textRect = client;

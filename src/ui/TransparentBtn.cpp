@@ -1,7 +1,7 @@
 #include "ui/TransparentBtn.h"
 
 #include "res/resource.h"
-#include "ui/ModuleContext.h"
+#include "ui/ResourceBitmap.h"
 
 #include <cwchar>
 
@@ -45,13 +45,11 @@ BOOL CALLBACK TransparentBtn::CollectButton(HWND child, LPARAM self) noexcept {
 
 void TransparentBtn::CutBackgrounds(HWND window) {
   const gdi::WindowDc windowDc(window);
-  const HINSTANCE instance = module::ResourceInstance();
-  const gdi::UniqueBitmap skin(
-      instance != nullptr ? ::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND)) : nullptr);
+  const gdi::UniqueHBitmap skin = LoadResourceBitmap(IDB_BACKGROUND);
   for (ButtonEntry& entry : buttons_) {
     RECT rect{};
     RectInWindow(entry.child, window, rect);
-    entry.background.CutFrom(windowDc.get(), skin.get(), rect);
+    entry.background.CutFrom(windowDc.Get(), skin.Get(), rect);
   }
 }
 

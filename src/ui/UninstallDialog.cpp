@@ -2,19 +2,14 @@
 
 #include "res/resource.h"
 #include "ui/BackgroundPaint.h"
-#include "ui/ModuleContext.h"
+#include "ui/ResourceBitmap.h"
 
 namespace ui {
 
-UninstallDialog::UninstallDialog() noexcept {
-  const HINSTANCE instance = module::ResourceInstance();
-  if (instance != nullptr) {
-    background_.reset(::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_UNINSTALL_BAND)));
-  }
-}
+UninstallDialog::UninstallDialog() noexcept : background_(LoadResourceBitmap(IDB_UNINSTALL_BAND)) {}
 
 LRESULT UninstallDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
-  PaintBackground(Window(), background_.get());
+  PaintBackground(Window(), background_.Get());
   return 0;
 }
 

@@ -29,7 +29,7 @@ class UninstallDialog final : public SelfDeletingWindow {
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-  gdi::UniqueBitmap background_;
+  gdi::UniqueHBitmap background_;
 };
 
 }  // namespace ui

@@ -25,8 +25,8 @@ const CurlGlobal curlGlobal;
 
 }  // namespace
 
-EasyHandle CreateEasyHandle() noexcept {
-  return EasyHandle(curl_easy_init());
+UniqueCurlEasy CreateEasyHandle() noexcept {
+  return UniqueCurlEasy(curl_easy_init());
 }
 
 }  // namespace hftp::detail

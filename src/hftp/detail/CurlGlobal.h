@@ -14,6 +14,6 @@
 namespace hftp::detail {
 
 // A new easy handle, or null when libcurl could not provide one.
-EasyHandle CreateEasyHandle() noexcept;
+UniqueCurlEasy CreateEasyHandle() noexcept;
 
 }  // namespace hftp::detail

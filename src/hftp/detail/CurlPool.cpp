@@ -34,10 +34,10 @@ CurlPool::CurlPool() : CurlPool(LibcurlMultiApi()) {}
 
 CurlPool::CurlPool(MultiApi& api)
     : api_(api), multi_(curl_multi_init()), share_(curl_share_init()) {
-  curl_share_setopt(share_.get(), CURLSHOPT_LOCKFUNC, &LockShare);
-  curl_share_setopt(share_.get(), CURLSHOPT_UNLOCKFUNC, &UnlockShare);
-  curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-  curl_share_setopt(share_.get(), CURLSHOPT_USERDATA, &shareLock_);
+  curl_share_setopt(share_.Get(), CURLSHOPT_LOCKFUNC, &LockShare);
+  curl_share_setopt(share_.Get(), CURLSHOPT_UNLOCKFUNC, &UnlockShare);
+  curl_share_setopt(share_.Get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+  curl_share_setopt(share_.Get(), CURLSHOPT_USERDATA, &shareLock_);
 }
 
 // Transfers still inside are the caller's mistake, but must not corrupt memory: while an easy
@@ -51,7 +51,7 @@ CurlPool::~CurlPool() {
 
 void CurlPool::Add(IPooled* item, CURL* easyHandle) {
   if (!transfers_.emplace(easyHandle, item).second) return;  // keeps its first item
-  SetPointerOption(easyHandle, CURLOPT_SHARE, share_.get());
+  SetPointerOption(easyHandle, CURLOPT_SHARE, share_.Get());
   if (performing_) {
     pendingAdds_.push_back({item, easyHandle});
   } else {
@@ -81,13 +81,13 @@ void CurlPool::Tick() {
   CURLMcode performed = CURLM_OK;
   {
     const PerformingScope scope(performing_);
-    performed = api_.Perform(multi_.get(), &running);
+    performed = api_.Perform(multi_.Get(), &running);
   }
   ApplyPendingChanges();
   if (performed == CURLM_CALL_MULTI_PERFORM) return;
 
   int queued = 0;
-  while (const CURLMsg* message = api_.InfoRead(multi_.get(), &queued)) {
+  while (const CURLMsg* message = api_.InfoRead(multi_.Get(), &queued)) {
     CURL* const handle = message->easy_handle;
     const CURLcode result = message->data.result;  // read before the message can go away
     const auto found = transfers_.find(handle);
@@ -102,11 +102,11 @@ bool CurlPool::AwaitActivity(std::chrono::milliseconds limit) {
   if (transfers_.empty()) return false;  // an idle pool stays idle
   int active = 0;
   const auto timeout = static_cast<int>(limit.count());
-  return api_.Poll(multi_.get(), timeout, &active) == CURLM_OK && active > 0;
+  return api_.Poll(multi_.Get(), timeout, &active) == CURLM_OK && active > 0;
 }
 
 void CurlPool::EnterMulti(IPooled* item, CURL* handle) {
-  if (api_.AddHandle(multi_.get(), handle) == CURLM_OK) return;
+  if (api_.AddHandle(multi_.Get(), handle) == CURLM_OK) return;
   // Refused (no handle at all, or out of memory): the transfer would never finish through the pool.
   transfers_.erase(handle);
   SetPointerOption(handle, CURLOPT_SHARE, nullptr);
@@ -114,7 +114,7 @@ void CurlPool::EnterMulti(IPooled* item, CURL* handle) {
 }
 
 void CurlPool::LeaveMulti(CURL* handle) {
-  api_.RemoveHandle(multi_.get(), handle);
+  api_.RemoveHandle(multi_.Get(), handle);
   SetPointerOption(handle, CURLOPT_SHARE, nullptr);
 }
 

@@ -37,7 +37,7 @@
 #include <map>
 #include <vector>
 
-#include "hftp/detail/CurlMultiHandles.h"
+#include "hftp/detail/CurlHandles.h"
 #include "hftp/detail/IPooled.h"
 #include "hftp/detail/MultiApi.h"
 #include "hftp/detail/ShareLock.h"
@@ -78,9 +78,9 @@ class CurlPool {
   // Declared first so that it goes last, after the libcurl handles (the handles hold no pointers
   // into it).
   std::map<CURL*, IPooled*> transfers_;
-  MultiHandle multi_;
+  UniqueCurlMulti multi_;
   ShareLock shareLock_;
-  ShareHandle share_;  // cleaned up first, while its lock still exists
+  UniqueCurlShare share_;  // cleaned up first, while its lock still exists
 
   bool performing_ = false;  // inside curl_multi_perform
   std::vector<PendingAdd> pendingAdds_;

@@ -30,7 +30,7 @@ Service::Service(std::string url, std::shared_ptr<IObserver> observer, const Pro
                  const std::vector<std::string>& headers, std::string cookie)
     : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, {}, std::move(observer), proxy,
               std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
-  for (const std::string& line : headers) headerList_.Append(line);
+  for (const std::string& line : headers) AppendToList(headerList_, line);
   Configure();
 }
 
@@ -66,7 +66,7 @@ Service::Service(std::string url, std::shared_ptr<IObserver> observer, const Pro
               "") {
   connectTimeout_ = SecondsWithin(options.connectTimeout, kLongestConnectTimeout);
   totalTimeout_ = SecondsWithin(options.totalTimeout, kLongestConnectTimeout);
-  for (const std::string& line : options.headers) headerList_.Append(line);
+  for (const std::string& line : options.headers) AppendToList(headerList_, line);
   userAgent_ = options.userAgent;
   resumeFrom_ = options.resumeFrom > 0 ? options.resumeFrom : 0;
   Configure();
@@ -99,7 +99,7 @@ Service::~Service() {
 // them through EasyOptions' recording.
 void Service::Configure() {
   handle_ = CreateEasyHandle();
-  CURL* const h = handle_.get();
+  CURL* const h = handle_.Get();
   if (h == nullptr) return;  // Run then fails with CURLE_BAD_FUNCTION_ARGUMENT
 
   SetPointerOption(h, CURLOPT_WRITEDATA, this);
@@ -167,7 +167,7 @@ void Service::Configure() {
     SetPointerOption(h, CURLOPT_POSTFIELDS, body_.data());
     SetLongOption(h, CURLOPT_POSTFIELDSIZE, static_cast<long>(body_.size()));
   }
-  if (headerList_.get() != nullptr) SetListOption(h, CURLOPT_HTTPHEADER, headerList_.get());
+  if (headerList_.Get() != nullptr) SetListOption(h, CURLOPT_HTTPHEADER, headerList_.Get());
   SetTextOption(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, no file read
   if (!cookie_.empty()) SetTextOption(h, CURLOPT_COOKIELIST, cookie_.c_str());
   if (!userAgent_.empty()) SetTextOption(h, CURLOPT_USERAGENT, userAgent_.c_str());
@@ -179,23 +179,23 @@ void Service::ConfigureRange() {
   if (resumeFrom_ > 0) {
     // Not a ByteRange: its accounting would turn a 200 answer into the bytes from here on, and the
     // observer decides itself what to do with a server that ignores the range.
-    SetTextOption(handle_.get(), CURLOPT_RANGE, (std::to_string(resumeFrom_) + "-").c_str());
+    SetTextOption(handle_.Get(), CURLOPT_RANGE, (std::to_string(resumeFrom_) + "-").c_str());
     return;
   }
   if (range_.HeadersOnly()) {
-    SetLongOption(handle_.get(), CURLOPT_NOBODY, 1);
+    SetLongOption(handle_.Get(), CURLOPT_NOBODY, 1);
     return;
   }
   const std::string rangeText = range_.Text();
-  if (!rangeText.empty()) SetTextOption(handle_.get(), CURLOPT_RANGE, rangeText.c_str());
+  if (!rangeText.empty()) SetTextOption(handle_.Get(), CURLOPT_RANGE, rangeText.c_str());
 }
 
 void Service::Run() {
-  OnComplete(curl_easy_perform(handle_.get()));
+  OnComplete(curl_easy_perform(handle_.Get()));
 }
 
 void* Service::GetHandle() const noexcept {
-  return handle_.get();
+  return handle_.Get();
 }
 
 void Service::OnComplete(CURLcode result) {
@@ -237,7 +237,7 @@ void Service::ReportError(CURLcode result) noexcept {
     TransferError error;
     error.resultCode = static_cast<std::int32_t>(result);
     error.message = errorText_[0] != '\0' ? errorText_.data() : curl_easy_strerror(result);
-    if (CURL* const h = handle_.get()) {
+    if (CURL* const h = handle_.Get()) {
       // An address is recorded once a connection (to the server or the proxy) stands.
       const char* address = nullptr;
       error.connected = curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK &&

@@ -107,11 +107,11 @@ class Service final : public IService {
   void NotifyAbortedAtDestruction() noexcept;
 
   // Declared before `handle_` so the handle is cleaned up first.
-  StringList headerList_;
+  UniqueCurlSlist headerList_;
   std::vector<unsigned char> body_;  // libcurl reads the post fields from here, not from a copy
   std::array<char, CURL_ERROR_SIZE> errorText_;  // libcurl writes into it (CURLOPT_ERRORBUFFER)
 
-  EasyHandle handle_;
+  UniqueCurlEasy handle_;
   std::shared_ptr<IObserver> observer_;
   ProxyInfo proxy_;
   std::string url_;

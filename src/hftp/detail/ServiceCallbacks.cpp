@@ -51,7 +51,7 @@ void Service::ApplyReceiveSpeedLimit() {
   } catch (...) {
   }
   // Widened without sign extension: the default 0xFFFFFFFF stays a large positive limit.
-  SetOffsetOption(handle_.get(), CURLOPT_MAX_RECV_SPEED_LARGE, static_cast<curl_off_t>(limit));
+  SetOffsetOption(handle_.Get(), CURLOPT_MAX_RECV_SPEED_LARGE, static_cast<curl_off_t>(limit));
 }
 
 size_t Service::OnHeaderLine(const char* data, size_t received) {

@@ -2,7 +2,6 @@
 // After windows.h, which defines its types.
 #include <wincrypt.h>
 
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,21 +9,17 @@
 #include "hftp/detail/PemBundle.h"
 #include "hftp/detail/PublicRoots.h"
 #include "hftp/detail/TrustedRoots.h"
+#include "tools/UniqueHandle.h"
 
 namespace hftp::detail {
 namespace {
 
-struct StoreCloser {
-  void operator()(void* store) const noexcept { CertCloseStore(store, 0); }
-};
-using Store = std::unique_ptr<void, StoreCloser>;  // an HCERTSTORE
-
-struct CertificateFreer {
-  void operator()(const CERT_CONTEXT* certificate) const noexcept {
-    CertFreeCertificateContext(certificate);
-  }
-};
-using Certificate = std::unique_ptr<const CERT_CONTEXT, CertificateFreer>;
+void CloseStore(HCERTSTORE store) noexcept {
+  CertCloseStore(store, 0);
+}
+using UniqueStore = Tools::UniqueHandle<Tools::HandleTraits<HCERTSTORE, &CloseStore>>;
+using UniqueCertificate =
+    Tools::UniqueHandle<Tools::HandleTraits<PCCERT_CONTEXT, &CertFreeCertificateContext>>;
 
 struct SystemStore {
   DWORD location;
@@ -44,8 +39,8 @@ constexpr SystemStore kDistrustedStores[] = {
 };
 
 // A store that does not exist is skipped, not created.
-Store OpenStore(const SystemStore& store) noexcept {
-  return Store(CertOpenStore(
+UniqueStore OpenStore(const SystemStore& store) noexcept {
+  return UniqueStore(CertOpenStore(
       CERT_STORE_PROV_SYSTEM_W, 0, 0,
       store.location | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG, store.name));
 }
@@ -56,24 +51,24 @@ std::string_view EncodedBytes(const CERT_CONTEXT& certificate) noexcept {
 
 template <typename Visit>
 void ForEachCertificate(const SystemStore& location, Visit visit) {
-  const Store store = OpenStore(location);
+  const UniqueStore store = OpenStore(location);
   if (!store) return;
   // Each enumeration step frees the context it is given; `current` owns the one in hand, so a
   // throwing visit frees it too.
-  Certificate current(CertEnumCertificatesInStore(store.get(), nullptr));
+  UniqueCertificate current(CertEnumCertificatesInStore(store.Get(), nullptr));
   while (current) {
-    visit(EncodedBytes(*current));
-    current.reset(CertEnumCertificatesInStore(store.get(), current.release()));
+    visit(EncodedBytes(*current.Get()));
+    current.Reset(CertEnumCertificatesInStore(store.Get(), current.Release()));
   }
 }
 
 // libcurl rejects the whole blob at the first certificate crypt32 cannot read, so each built-in
 // one is read here first.
 bool Crypt32Reads(std::string_view der) noexcept {
-  const Certificate certificate(
+  const UniqueCertificate certificate(
       CertCreateCertificateContext(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
                                    static_cast<DWORD>(der.size())));
-  return certificate != nullptr;
+  return certificate.IsValid();
 }
 
 std::string GatherRootsPem() {

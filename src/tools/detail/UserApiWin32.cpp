@@ -2,7 +2,7 @@
 // wrappers that copy out text the platform allocated and free it the way it was allocated.
 #include "tools/detail/UserApi.h"
 
-#include "tools/UniqueHandle.h"
+#include "tools/WindowsHandles.h"
 
 #include <sddl.h>
 #include <shlobj.h>
@@ -13,26 +13,8 @@
 namespace Tools::SystemTools::detail {
 namespace {
 
-// Buffers from WTSQuerySessionInformationW, freed with WTSFreeMemory.
-struct WtsMemoryTraits {
-  using Value = LPWSTR;
-  static Value Empty() noexcept { return nullptr; }
-  static bool IsEmpty(Value value) noexcept { return value == nullptr; }
-  static void Close(Value value) noexcept { ::WTSFreeMemory(value); }
-};
-using WtsText = UniqueHandle<WtsMemoryTraits>;
-
-// Text from ConvertSidToStringSidW, freed with LocalFree.
-struct LocalMemoryTraits {
-  using Value = LPWSTR;
-  static Value Empty() noexcept { return nullptr; }
-  static bool IsEmpty(Value value) noexcept { return value == nullptr; }
-  static void Close(Value value) noexcept { ::LocalFree(value); }
-};
-using LocalText = UniqueHandle<LocalMemoryTraits>;
-
 bool QuerySessionText(std::uint32_t sessionId, WTS_INFO_CLASS infoClass, std::wstring& text) {
-  WtsText buffer;
+  UniqueWtsMemory<LPWSTR> buffer;
   DWORD bytes = 0;
   if (!::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, sessionId, infoClass, buffer.Put(),
                                      &bytes)) {
@@ -43,7 +25,7 @@ bool QuerySessionText(std::uint32_t sessionId, WTS_INFO_CLASS infoClass, std::ws
 }
 
 bool SidToString(PSID sid, std::wstring& text) {
-  LocalText converted;
+  UniqueLocalMemory<LPWSTR> converted;
   if (!::ConvertSidToStringSidW(sid, converted.Put()) || !converted) return false;
   text = converted.Get();
   return true;

@@ -1,4 +1,4 @@
-#include "tools/KernelHandle.h"
+#include "tools/WindowsHandles.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-using Tools::KernelHandle;
+using Tools::UniqueKernelHandle;
 
 HANDLE NewEvent() {
   return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -17,21 +17,21 @@ bool IsOpen(HANDLE handle) {
   return ::GetHandleInformation(handle, &flags) != FALSE;
 }
 
-TEST(KernelHandle, ZeroAndInvalidHandleValueAreBothEmpty) {
-  EXPECT_FALSE(KernelHandle{});
-  EXPECT_FALSE(KernelHandle{INVALID_HANDLE_VALUE});
-  KernelHandle held{NewEvent()};
+TEST(UniqueKernelHandle, ZeroAndInvalidHandleValueAreBothEmpty) {
+  EXPECT_FALSE(UniqueKernelHandle{});
+  EXPECT_FALSE(UniqueKernelHandle{INVALID_HANDLE_VALUE});
+  UniqueKernelHandle held{NewEvent()};
   EXPECT_TRUE(held);
 }
 
-TEST(KernelHandle, ClosesOnDestructionResetAndPutButNotOnRelease) {
+TEST(UniqueKernelHandle, ClosesOnDestructionResetAndPutButNotOnRelease) {
   const HANDLE first = NewEvent();
-  { const KernelHandle holder{first}; }
+  { const UniqueKernelHandle holder{first}; }
   EXPECT_FALSE(IsOpen(first));
 
   const HANDLE second = NewEvent();
   const HANDLE third = NewEvent();
-  KernelHandle holder{second};
+  UniqueKernelHandle holder{second};
   holder.Reset(second);  // the same handle again: still owned, not closed
   EXPECT_TRUE(IsOpen(second));
   holder.Reset(third);
@@ -48,16 +48,16 @@ TEST(KernelHandle, ClosesOnDestructionResetAndPutButNotOnRelease) {
   ::CloseHandle(fourth);
 }
 
-TEST(KernelHandle, MovingHandsOverOwnership) {
+TEST(UniqueKernelHandle, MovingHandsOverOwnership) {
   const HANDLE event = NewEvent();
-  KernelHandle source{event};
-  KernelHandle target{NewEvent()};
+  UniqueKernelHandle source{event};
+  UniqueKernelHandle target{NewEvent()};
   const HANDLE replaced = target.Get();
   target = std::move(source);
   EXPECT_FALSE(IsOpen(replaced));
   EXPECT_FALSE(source);  // NOLINT(bugprone-use-after-move): moved-from is empty by contract
   EXPECT_EQ(target.Get(), event);
-  { const KernelHandle last{std::move(target)}; }
+  { const UniqueKernelHandle last{std::move(target)}; }
   EXPECT_FALSE(IsOpen(event));
 }
 
