@@ -15,6 +15,8 @@ results=$(mktemp -d /tmp/msk-installer-run.XXXXXX)
 trap 'rm -rf "$results"' EXIT
 name=$(basename "$installer" .exe)
 echo "installer $name $installer $*" >"$results/plan"
+# The test server's PKI, made here: the guest has no openssl tool (tests/server/msk_test_tls.py).
+python3 "$src/tests/server/msk_test_tls.py" make-pki "$results/pki" >/dev/null
 
 "$here/run.sh" --timeout "${MSK_GUEST_TIMEOUT:-600}" \
   --share-ro "$src" --share-ro "$(dirname "$installer")" --share "$results" \

@@ -228,12 +228,13 @@ TEST(CurlPool, AwaitsActivityOnlyWhileATransferHasSome) {
   auto service = Get(TestServer::Url("/bytes?size=100000&stall_after=5000&stall=60"), observer);
   Item item(pool, multi, service.get());
   pool.Add(&item, item.Handle());
-  // Connecting, sending and receiving each announce themselves: ticking only when told gets there.
-  int ticks = 0;
-  do {
+  // Ticks that wait for the sockets between them get there. A wait may also end early on one of
+  // libcurl's own timers (connecting, under a slow emulator), so the loop is bounded by ticks, not
+  // ended by the first wait that saw nothing.
+  for (int ticks = 0; observer->Body().size() < 5000 && ticks < 200; ++ticks) {
     pool.Tick();
-  } while (observer->Body().size() < 5000 && ++ticks < 20 &&
-           pool.AwaitActivity(milliseconds(10000)));
+    if (observer->Body().size() < 5000) pool.AwaitActivity(milliseconds(1000));
+  }
   EXPECT_EQ(observer->Body(), PatternBytes(0, 5000));
   EXPECT_FALSE(pool.AwaitActivity(milliseconds(50)));  // the server is silent: nothing to do
 

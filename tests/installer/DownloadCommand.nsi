@@ -78,13 +78,7 @@ Section
   ${MskCheck} $0 == "OK" "Download of 300,007 bytes"
   ${ExpectGeneratedBody} $Target 300007
   ${ExpectDigest} ${BODY_300007_SHA256} "of 300,007 bytes"
-  ${Do}
-    Sleep 100
-  ${LoopUntil} ${FileExists} "$PLUGINSDIR\window.txt"
-  FileOpen $1 "$PLUGINSDIR\window.txt" r
-  FileReadUTF16LE $1 $2
-  FileClose $1
-  ${TrimNewLines} $2 $2
+  ${MskHelperLine} window 1 $2
   ${MskCheck} $2 == "none" "the window the silent installer's Download showed"
 
   ; Sha256 of what cannot be read is empty.

@@ -33,24 +33,6 @@ Var Helper
 !macroend
 !define StartHelper "!insertmacro StartHelper"
 
-; ${HelperLine} NAME N $OUT -- line N of what the helper wrote (it writes once, when done).
-!macro HelperLine name n out
-  ${Do}
-    Sleep 50
-  ${LoopUntil} ${FileExists} "$PLUGINSDIR\${name}.txt"
-  FileOpen $9 "$PLUGINSDIR\${name}.txt" r
-  StrCpy ${out} ""
-  !define /math _HELPER_SKIP ${n} - 1
-  !if ${_HELPER_SKIP} > 0
-    FileReadUTF16LE $9 ${out}
-  !endif
-  !undef _HELPER_SKIP
-  FileReadUTF16LE $9 ${out}
-  FileClose $9
-  ${TrimNewLines} ${out} ${out}
-!macroend
-!define HelperLine "!insertmacro HelperLine"
-
 ; ${Field} TEXT N $OUT -- the Nth of the "|"-separated fields of TEXT.
 !macro Field text n out
   ${WordFind} `${text}` "|" "+${n}" ${out}
@@ -74,10 +56,10 @@ Section
   ${MSK_Download} "/TEXT=@PERCENT@|@RECEIVED@|@TOTAL@|@SPEED@|@REMAINING@" \
                   "$Base/bytes?size=3000000&rate=1000000" $Target $0
   ${MskCheck} $0 == "OK" "Download behind the dialog"
-  ${HelperLine} text 1 $1
+  ${MskHelperLine} text 1 $1
   ${WordFind} $1 " " "+5" $2
   ${MskCheck} $2 == $HWNDPARENT "the dialog's owner"
-  ${HelperLine} text 2 $1
+  ${MskHelperLine} text 2 $1
   !insertmacro MskLogLine "the text line after 50 %: $1"
   StrCpy $1 $1 "" 5  ; after "text="
   ${Field} $1 1 $2
@@ -116,7 +98,7 @@ Section
   ${If} ${FileExists} $Target
     ${MskFail} "a cancelled Download left a file"
   ${EndIf}
-  ${HelperLine} cancel 2 $1
+  ${MskHelperLine} cancel 2 $1
   StrCpy $1 $1 "" 11  ; after "clicked_at="
   System::Int64Op $5 - $1
   Pop $5
@@ -126,7 +108,7 @@ Section
   ${StartHelper} 138 wait 3000 silent
   ${MSK_Download} "/SILENT" "$Base/bytes?size=300000&rate=200000" $Target $0
   ${MskCheck} $0 == "OK" "Download with /SILENT"
-  ${HelperLine} silent 1 $1
+  ${MskHelperLine} silent 1 $1
   ${MskCheck} $1 == "none" "the window Download /SILENT showed"
   ${MskPass}
 SectionEnd

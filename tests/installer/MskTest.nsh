@@ -107,3 +107,43 @@ Var MskLogFile
   Pop ${out}
 !macroend
 !define MskTestServerInfo "!insertmacro MskTestServerInfo"
+
+; ${MskHelperLine} NAME N $OUT -- line N (1 or 2) of $PLUGINSDIR\NAME.txt, which a helper program
+; writes once, when done, and moves into place whole. Waits for the file to appear, then reads it
+; until the line is there: under a loaded emulator the first open may still find it unreadable.
+; Uses $8 and $9.
+!macro MskHelperLine name n out
+  ${Do}
+    Sleep 50
+  ${LoopUntil} ${FileExists} "$PLUGINSDIR\${name}.txt"
+  StrCpy $8 0
+  ${Do}
+    StrCpy ${out} ""
+    ClearErrors
+    FileOpen $9 "$PLUGINSDIR\${name}.txt" r
+    ${IfNot} ${Errors}
+      !if ${n} > 1
+        FileReadUTF16LE $9 ${out}
+      !endif
+      FileReadUTF16LE $9 ${out}
+      FileClose $9
+    ${EndIf}
+    ; The line without its line ending.
+    ${Do}
+      StrCpy $9 ${out} 1 -1
+      ${If} $9 == "$\r"
+      ${OrIf} $9 == "$\n"
+        StrCpy ${out} ${out} -1
+      ${Else}
+        ${Break}
+      ${EndIf}
+    ${Loop}
+    ${If} ${out} != ""
+    ${OrIf} $8 >= 100
+      ${Break}
+    ${EndIf}
+    IntOp $8 $8 + 1
+    Sleep 50
+  ${Loop}
+!macroend
+!define MskHelperLine "!insertmacro MskHelperLine"
