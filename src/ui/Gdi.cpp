@@ -1,5 +1,7 @@
 #include "ui/Gdi.h"
 
+#include "ui/ForTesting.h"
+
 #include <atomic>
 
 namespace ui::gdi {
@@ -9,7 +11,7 @@ std::atomic<std::ptrdiff_t> liveObjects{0};
 
 }  // namespace
 
-std::ptrdiff_t LiveObjectCount() noexcept {
+std::ptrdiff_t LiveObjectCountForTesting() noexcept {
   return liveObjects.load();
 }
 

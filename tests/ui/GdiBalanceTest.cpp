@@ -2,15 +2,14 @@
 // program (linked from the plug-in's core library) so their object count can be read; the DLL is
 // loaded as well so that the progress bar finds its skin module by name, as in an installer.
 //
-// The count is the library's own (ui::gdi::LiveObjectCount: every owned GDI object is counted by
-// its owner). The system's count, GetGuiResources(GR_GDIOBJECTS), is compared as well where the
-// system keeps one; wine answers 0 and ERROR_CALL_NOT_IMPLEMENTED.
+// The count is the library's own (ui::gdi::LiveObjectCountForTesting: every owned GDI object is
+// counted by its owner). The system's count, GetGuiResources(GR_GDIOBJECTS), is compared as well
+// where the system keeps one; wine answers 0 and ERROR_CALL_NOT_IMPLEMENTED.
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
 #include "support/PluginHost.h"
 #include "support/TestWindows.h"
-#include "ui/Gdi.h"
-#include "ui/detail/Binding.h"
+#include "ui/ForTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -68,8 +67,8 @@ class GdiBalance : public ::testing::Test {
 TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
   InstallerCycle();  // first use loads system resources that stay
   UninstallerCycle();
-  const std::ptrdiff_t ownedBefore = ui::gdi::LiveObjectCount();
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::ptrdiff_t ownedBefore = ui::gdi::LiveObjectCountForTesting();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   const DWORD systemBefore = SystemGdiCount();
 
   for (int i = 0; i < kCycles; ++i) {
@@ -78,8 +77,8 @@ TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
     if (HasFatalFailure()) return;
   }
 
-  EXPECT_EQ(ui::gdi::LiveObjectCount(), ownedBefore);
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
+  EXPECT_EQ(ui::gdi::LiveObjectCountForTesting(), ownedBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore);
   const DWORD systemAfter = SystemGdiCount();
   if (systemBefore == 0 && systemAfter == 0) {
     RecordProperty("system_gdi_count", "not kept by this system");
@@ -89,20 +88,21 @@ TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
 }
 
 TEST_F(GdiBalance, TheCountSeesWhatTheSkinsHold) {
-  const std::ptrdiff_t before = ui::gdi::LiveObjectCount();
+  const std::ptrdiff_t before = ui::gdi::LiveObjectCountForTesting();
   msk::test::TopWindow window(560, 380);
   const HWND bar = window.AddChild(PROGRESS_CLASSW, L"", 0, RECT{20, 300, 270, 26}, 1004);
   const HWND button = window.AddChild(L"BUTTON", L"Next", BS_PUSHBUTTON, RECT{440, 340, 90, 26}, 1);
   (void)button;
   ASSERT_EQ(CaptureInstallDialog(window.Handle(), bar, nullptr), 1);
   // Background, top edge, and bitmap + brush for each of the seven frame pieces, fill and caps.
-  EXPECT_EQ(ui::gdi::LiveObjectCount() - before, 2 + 2 * 10);
+  EXPECT_EQ(ui::gdi::LiveObjectCountForTesting() - before, 2 + 2 * 10);
   ASSERT_EQ(CaptureDialog(window.Handle()), 1);
-  EXPECT_EQ(ui::gdi::LiveObjectCount() - before, 2 + 2 * 10 + 2) << "one button: bitmap and brush";
+  EXPECT_EQ(ui::gdi::LiveObjectCountForTesting() - before, 2 + 2 * 10 + 2)
+      << "one button: bitmap and brush";
   Unload();
-  EXPECT_EQ(ui::gdi::LiveObjectCount() - before, 2 + 2 * 10);
+  EXPECT_EQ(ui::gdi::LiveObjectCountForTesting() - before, 2 + 2 * 10);
   window.Destroy();
-  EXPECT_EQ(ui::gdi::LiveObjectCount(), before);
+  EXPECT_EQ(ui::gdi::LiveObjectCountForTesting(), before);
 }
 
 }  // namespace

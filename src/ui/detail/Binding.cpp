@@ -1,8 +1,10 @@
 #include "ui/detail/Binding.h"
 
+#include "ui/ForTesting.h"
 #include "ui/detail/WindowHook.h"
 
 #include <atomic>
+#include <cstddef>
 #include <new>
 #include <utility>
 
@@ -21,8 +23,8 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-std::size_t LiveBindingRecords() noexcept {
-  return liveBindings.load(std::memory_order_relaxed) + WindowHook::LiveCount();
+std::size_t LiveBindingRecordsForTesting() noexcept {
+  return liveBindings.load(std::memory_order_relaxed) + WindowHook::LiveCountForTesting();
 }
 
 Binding::Binding(MessageSink& sink, Kind kind) noexcept : sink_(&sink), kind_(kind) {

@@ -46,7 +46,7 @@ WindowHook::~WindowHook() {
   liveHooks.fetch_sub(1, std::memory_order_relaxed);
 }
 
-std::size_t WindowHook::LiveCount() noexcept {
+std::size_t WindowHook::LiveCountForTesting() noexcept {
   return liveHooks.load(std::memory_order_relaxed);
 }
 

@@ -45,8 +45,8 @@ class WindowHook {
   LRESULT CallBelow(const Binding& binding, HWND window, UINT message, WPARAM wParam,
                     LPARAM lParam) noexcept;
 
-  // Records alive right now in this module.
-  static std::size_t LiveCount() noexcept;
+  // Records alive right now in this module (for LiveBindingRecordsForTesting, ui/ForTesting.h).
+  static std::size_t LiveCountForTesting() noexcept;
 
  private:
   explicit WindowHook(HWND window) noexcept;
