@@ -10,6 +10,7 @@
 #include "support/PluginHost.h"
 #include "support/TestWindows.h"
 #include "ui/ForTesting.h"
+#include "ui/ModuleContext.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,11 @@ class GdiBalance : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(host_.Module(), nullptr);
-    // This program carries the library's resources; the DLL provides the skin module.
-    plugin::ModuleState::Instance().SetResourceInstance(::GetModuleHandleW(nullptr));
+    // This program carries the library's resources; the DLL provides the skin module. The module
+    // state becomes the user interface's context as DllMain makes it in the DLL.
+    plugin::ModuleState& state = plugin::ModuleState::Instance();
+    state.SetResourceInstance(::GetModuleHandleW(nullptr));
+    ui::module::Provide(&state);
     msk::test::InitCommonControlsOnce();
   }
 
