@@ -13,8 +13,9 @@
 //   HTTPDownload / Capture* call (null when no module of that name is loaded). The progress bar's
 //   bitmaps load from it, so the library must keep its file name.
 //
-// Thread-safety: the host calls every export on its user-interface thread; the fields are atomics
-// only so that worker threads may read them.
+// Thread-safety: the host calls the exports one at a time (NSIS: page callbacks on its
+// user-interface thread, sections on its install thread); the fields are atomics so that any
+// thread, the engine's workers included, may read them.
 
 #include "ui/ModuleContext.h"
 

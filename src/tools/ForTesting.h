@@ -14,9 +14,38 @@
 
 #include "tools/detail/CodePageApi.h"
 
+#include <cstdint>
+
 #if defined(_WIN32)
 #include "tools/detail/UserApi.h"
 #endif
+
+namespace Tools {
+
+// A failed thread check (tools/ThreadChecker.h): where it was and the two threads' numbers.
+struct ThreadCheckFailure {
+  const char* file;
+  int line;
+  std::uint64_t boundThread;
+  std::uint64_t callingThread;
+};
+
+// Failed thread checks go to `handler`, and the checked call goes on, instead of the process
+// ending.
+class ScopedThreadCheckHandlerForTesting {
+ public:
+  using Handler = void (*)(const ThreadCheckFailure& failure) noexcept;
+
+  explicit ScopedThreadCheckHandlerForTesting(Handler handler) noexcept;
+  ~ScopedThreadCheckHandlerForTesting();
+  ScopedThreadCheckHandlerForTesting(const ScopedThreadCheckHandlerForTesting&) = delete;
+  ScopedThreadCheckHandlerForTesting& operator=(const ScopedThreadCheckHandlerForTesting&) = delete;
+
+ private:
+  Handler previous_;
+};
+
+}  // namespace Tools
 
 namespace Tools::StringTools::detail {
 

@@ -27,7 +27,10 @@
 // that happens when the outermost message returns, so no object is deleted under a running
 // handler. EndSinkWhenIdle defers a requested end the same way.
 //
-// Thread-safety: a binding is used on the thread of its window only.
+// Thread-safety: a binding is used on the thread of its window only (checked:
+// tools/ThreadChecker.h).
+
+#include "tools/ThreadChecker.h"
 
 #include <windows.h>
 
@@ -120,6 +123,7 @@ class Binding {
   bool dialogBound_ = false;     // Dialog kind: the dialog calls this binding
   bool endSinkPending_ = false;  // end the sink when the outermost message returns
   int depth_ = 0;                // messages of the window being handled right now
+  MSK_THREAD_CHECKER(windowThread_);
 };
 
 }  // namespace ui::detail
