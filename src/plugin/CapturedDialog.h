@@ -10,7 +10,10 @@
 // subclassed the window after the capture, Release still ends the object; the window keeps the
 // other procedure and our link in its chain passes every message straight on.
 //
-// Thread-safety: the host's user-interface thread only, like every export.
+// Thread-safety: one call at a time, from whichever thread the installer calls the exports on:
+// NSIS runs page callbacks on its user-interface thread and sections on an install thread of
+// their own, so a capture made in a page callback may be asked about from a section. The captured
+// object itself is used on its window's thread only (checked by its binding, ui/detail/Binding.h).
 
 #include "ui/TransparentBtn.h"
 

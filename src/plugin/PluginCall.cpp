@@ -9,6 +9,7 @@ namespace plugin {
 PluginCall::PluginCall(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra) noexcept
     : parent_(parent), stringSize_(stringSize), extra_(extra) {
+  MSK_CHECK_THREAD(callingThread_);
   // The plug-in API's globals, as its EXDLL_INIT sets them.
   g_stringsize = stringSize > 0 ? static_cast<unsigned int>(stringSize) : 0;
   g_stacktop = stackTop;
@@ -16,6 +17,7 @@ PluginCall::PluginCall(HWND parent, int stringSize, wchar_t* variables, stack_t*
 }
 
 std::optional<std::wstring> PluginCall::Pop() {
+  MSK_CHECK_THREAD(callingThread_);
   if (g_stacktop == nullptr || *g_stacktop == nullptr || stringSize_ <= 0) return std::nullopt;
   std::vector<wchar_t> buffer(static_cast<std::size_t>(stringSize_) + 1, L'\0');
   if (popstringn(buffer.data(), stringSize_) != 0) return std::nullopt;
@@ -23,6 +25,7 @@ std::optional<std::wstring> PluginCall::Pop() {
 }
 
 void PluginCall::Push(const std::wstring& text) noexcept {
+  MSK_CHECK_THREAD(callingThread_);
   if (stringSize_ <= 0) return;  // no string can be handed over
   try {
     pushstring(FitToStringSize(text, stringSize_).c_str());
@@ -32,10 +35,12 @@ void PluginCall::Push(const std::wstring& text) noexcept {
 }
 
 bool PluginCall::InstallerIsSilent() const noexcept {
+  MSK_CHECK_THREAD(callingThread_);
   return extra_ != nullptr && extra_->exec_flags != nullptr && extra_->exec_flags->silent != 0;
 }
 
 bool PluginCall::OnUnload(NSISPLUGINCALLBACK callback) const noexcept {
+  MSK_CHECK_THREAD(callingThread_);
   if (extra_ == nullptr || extra_->RegisterPluginCallback == nullptr) return false;
   const HMODULE module = ModuleState::Instance().ResourceInstance();
   return extra_->RegisterPluginCallback(module, callback) >= 0;

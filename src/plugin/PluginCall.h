@@ -15,7 +15,9 @@
 // NUL included); a longer text is cut there, and not in the middle of a surrogate pair.
 //
 // Thread-safety: the calling thread only, for the duration of the call (the plug-in API keeps the
-// stack in globals, as NSIS expects of every plug-in).
+// stack in globals, as NSIS expects of every plug-in; checked: tools/ThreadChecker.h).
+
+#include "tools/ThreadChecker.h"
 
 #include <windows.h>
 
@@ -47,6 +49,7 @@ class PluginCall {
   HWND parent_;
   int stringSize_;
   extra_parameters* extra_;
+  MSK_THREAD_CHECKER(callingThread_);
 };
 
 // `text` cut to what a string of `stringSize` characters holds besides its NUL.

@@ -1,5 +1,7 @@
 #include "tools/NetworkCheck.h"
 
+#include "tools/ForTesting.h"
+
 #include <windows.h>
 // windows.h first: wininet.h relies on its types.
 #include <wininet.h>
@@ -43,10 +45,11 @@ bool IsInternetConnected() noexcept {
   return probe.isNetworkAlive() && probe.internetGetConnectedState();
 }
 
-ScopedNetworkProbeOverride::ScopedNetworkProbeOverride(const NetworkProbe& probe) noexcept
+ScopedNetworkProbeOverrideForTesting::ScopedNetworkProbeOverrideForTesting(
+    const NetworkProbe& probe) noexcept
     : previous_(activeProbe.exchange(&probe, std::memory_order_acq_rel)) {}
 
-ScopedNetworkProbeOverride::~ScopedNetworkProbeOverride() {
+ScopedNetworkProbeOverrideForTesting::~ScopedNetworkProbeOverrideForTesting() {
   activeProbe.store(previous_, std::memory_order_release);
 }
 

@@ -22,7 +22,8 @@
 // WM_INITDIALOG and WM_CTLCOLOR*, it is returned directly); everything else gets the platform's
 // default dialog processing. After WM_NCDESTROY the object is unbound and OnFinalMessage runs.
 //
-// Thread-safety: RunModal may be called on any thread; the object is used on that thread only.
+// Thread-safety: RunModal may be called on any thread; the object is used on that thread only
+// (checked by the dialog's binding, detail/Binding.h).
 
 #include "ui/MessageMap.h"
 #include "ui/detail/Binding.h"

@@ -25,6 +25,7 @@ DownloadObserver::DownloadObserver(std::wstring path, ProgressView* view,
 
 bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
                                    const hftp::IDownloadStatus& status) noexcept {
+  MSK_CHECK_THREAD(transferThread_);
   // Only the first final notification counts: a library abort is told again at destruction.
   if (status.GetStatus() != hftp::StatusData && !finalSeen_) {
     finalSeen_ = true;
@@ -70,12 +71,14 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
 }
 
 void DownloadObserver::OnResponse(const hftp::ResponseInfo& response) noexcept {
+  MSK_CHECK_THREAD(transferThread_);
   // Comes before the first block: the file is not open yet.
   appendAt_ = ResumeHonoured(target_.resumeFrom, response) ? target_.resumeFrom : 0;
   received_ = appendAt_;
 }
 
 void DownloadObserver::OnTransferError(const hftp::TransferError& error) noexcept {
+  MSK_CHECK_THREAD(transferThread_);
   try {
     facts_.error = error;
   } catch (...) {

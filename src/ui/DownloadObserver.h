@@ -22,11 +22,13 @@
 // the next attempt to resume from; deleting it is then the caller's job. Either way Facts() says
 // afterwards why the transfer failed, and Touched() whether the file was opened for writing.
 //
-// Thread-safety: OnDataChunk, OnResponse and OnTransferError run on the engine's transfer thread;
-// Completed, Failed, Touched and WaitForEnd may be called from any thread at the same time, Facts
-// once Failed() is true. The view must outlive every call of OnDataChunk.
+// Thread-safety: OnDataChunk, OnResponse and OnTransferError run on the engine's transfer thread
+// (checked: tools/ThreadChecker.h); Completed, Failed, Touched and WaitForEnd may be called from
+// any thread at the same time, Facts once Failed() is true. The view must outlive every call of
+// OnDataChunk.
 
 #include "hftp/IObserver.h"
+#include "tools/ThreadChecker.h"
 #include "tools/WindowsHandles.h"
 #include "ui/CancelSignal.h"
 #include "ui/DownloadOutcome.h"
@@ -95,6 +97,7 @@ class DownloadObserver final : public hftp::IObserver {
   std::atomic<bool> failed_{false};
   std::atomic<bool> touched_{false};
   Tools::UniqueKernelHandle ended_;  // manual-reset event, set with either flag
+  MSK_THREAD_CHECKER(transferThread_);
 };
 
 }  // namespace ui

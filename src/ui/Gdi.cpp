@@ -1,5 +1,7 @@
 #include "ui/Gdi.h"
 
+#include "ui/ForTesting.h"
+
 #include <atomic>
 
 namespace ui::gdi {

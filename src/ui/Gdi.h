@@ -11,7 +11,7 @@
 // is deselected before it is deleted.
 //
 // Every owned GDI object (bitmaps, brushes, fonts, regions, memory DCs) is counted while it lives,
-// so a test can prove that a workload gave back everything it created (LiveObjectCountForTesting).
+// so a test can prove that a workload gave back everything it created (ui/ForTesting.h).
 //
 // Thread-safety: owners and scopes are plain values for one thread; the count is atomic.
 
@@ -22,9 +22,6 @@
 #include <cstddef>
 
 namespace ui::gdi {
-
-// Owned GDI objects that exist right now, over the whole module.
-std::ptrdiff_t LiveObjectCountForTesting() noexcept;
 
 namespace detail {
 void AddToLiveObjectCount(std::ptrdiff_t change) noexcept;

@@ -8,6 +8,7 @@ constexpr std::chrono::milliseconds kShortestSpan{500};
 }  // namespace
 
 void TransferRate::Add(std::chrono::milliseconds at, std::uint64_t bytes) {
+  MSK_CHECK_THREAD(thread_);
   if (!samples_.empty() && (bytes < samples_.back().bytes || at < samples_.back().at)) {
     samples_.clear();
   }
@@ -16,6 +17,7 @@ void TransferRate::Add(std::chrono::milliseconds at, std::uint64_t bytes) {
 }
 
 std::optional<double> TransferRate::BytesPerSecond() const noexcept {
+  MSK_CHECK_THREAD(thread_);
   if (samples_.size() < 2) return std::nullopt;
   const Sample& first = samples_.front();
   const Sample& last = samples_.back();

@@ -9,7 +9,9 @@
 // they lie half a second apart. A count that goes down (the download started over) starts the
 // measurement afresh.
 //
-// Thread-compatible: one thread (the dialog's).
+// Thread-compatible: one thread (the dialog's; checked: tools/ThreadChecker.h).
+
+#include "tools/ThreadChecker.h"
 
 #include <chrono>
 #include <cstdint>
@@ -31,6 +33,7 @@ class TransferRate {
     std::uint64_t bytes;
   };
   std::deque<Sample> samples_;
+  MSK_THREAD_CHECKER(thread_);
 };
 
 }  // namespace ui

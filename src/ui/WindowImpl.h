@@ -21,7 +21,8 @@
 // window keeps their procedure, which still calls ours: what reaches us then goes straight on to
 // the procedure the window had before (see detail/WindowHook.h), so the object itself may go.
 //
-// Thread-safety: attach, use and detach on the window's thread.
+// Thread-safety: attach, use and detach on the window's thread (checked by the object's binding,
+// detail/Binding.h).
 
 #include "ui/MessageMap.h"
 #include "ui/detail/Binding.h"

@@ -16,6 +16,7 @@
 #include "TransferHelpers.h"
 #include "hftp/detail/Service.h"
 #include "support/TestServer.h"
+#include "support/ThreadCheckRecorder.h"
 
 namespace hftp::test {
 namespace {
@@ -273,6 +274,16 @@ TEST(CurlPool, DestroyedWithTransfersInsideItLetsGoOfThemFirst) {
   pool.reset();
   EXPECT_EQ(multi.Count("remove", handle), 1);
   service.reset();
+}
+
+TEST(CurlPool, ACallFromAnotherThreadTripsItsThreadCheck) {
+  if (!MSK_THREAD_CHECKS) GTEST_SKIP() << "built without thread checks";
+  msk::test::ThreadCheckRecorder recorder;
+  CurlPool pool;                                 // bound to this thread as it is made
+  std::thread([&pool] { pool.Tick(); }).join();  // an empty pool: the tick itself is harmless
+  const auto failures = recorder.Failures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(std::string(failures[0].file).find("CurlPool.cpp"), std::string::npos);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "EngineTest.h"
 #include "TransferHelpers.h"
 #include "WaitingObserver.h"
-#include "hftp/detail/TrustedRoots.h"
+#include "hftp/ForTesting.h"
 #include "plugin/PluginServiceFactory.h"
 #include "support/TestServer.h"
 
@@ -37,7 +37,7 @@ class Https : public EngineTest {
  protected:
   // Trusts the test CA alone, as a machine whose ROOT store holds it (the installer tests put it
   // into wine's store and go through the platform's roots instead).
-  detail::ScopedTrustedCaFile trustTestCa{TestServer::TestCaFile()};
+  detail::ScopedTrustedCaFileForTesting trustTestCa{TestServer::TestCaFile()};
 };
 
 TEST_F(Https, OnlyAServerWithAVerifiedCertificateDelivers) {

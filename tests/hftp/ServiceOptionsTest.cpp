@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TransferHelpers.h"
-#include "hftp/detail/EasyOptions.h"
+#include "hftp/ForTesting.h"
 #include "hftp/detail/Service.h"
 #include "support/TestServer.h"
 
@@ -142,7 +142,7 @@ void Replace(Sequence& sequence, const std::string& from, const std::string& to)
 template <typename... Args>
 Sequence Record(Args&&... args) {
   std::vector<RecordedOption> log;
-  detail::ScopedOptionRecording recording(log);
+  detail::ScopedOptionRecordingForTesting recording(log);
   detail::Service service(std::forward<Args>(args)...);
   return Describe(log, &service);
 }
@@ -366,7 +366,7 @@ TEST(ServiceOptions, ReceiveSpeedLimitIsAskedForEveryBlock) {
     observer->speedLimit = limit;
     std::vector<RecordedOption> log;
     {
-      detail::ScopedOptionRecording recording(log);
+      detail::ScopedOptionRecordingForTesting recording(log);
       // Chunked in 1000-byte pieces: libcurl hands each piece over on its own.
       RunGet(GetRequest{msk::test::TestServer::Url("/bytes?size=20000&chunked=1&chunk=1000")},
              observer);
@@ -395,7 +395,7 @@ TEST(ServiceOptions, AReceiveSpeedLimitChangedMidTransferAppliesFromTheNextBlock
   auto observer = std::make_shared<Throttling>();
   std::vector<RecordedOption> log;
   {
-    detail::ScopedOptionRecording recording(log);
+    detail::ScopedOptionRecordingForTesting recording(log);
     RunGet(GetRequest{msk::test::TestServer::Url("/bytes?size=20000&chunked=1&chunk=1000")},
            observer);
   }

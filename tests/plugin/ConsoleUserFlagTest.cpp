@@ -3,8 +3,8 @@
 // and then the answer is the empty string. Also which session the SID exports ask about.
 #include "CallerBuffer.h"
 #include "plugin/Exports.h"
+#include "tools/ForTesting.h"
 #include "tools/UserIdentity.h"
-#include "tools/detail/UserApi.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 using msk::test::CallerBuffer;
 using Tools::SystemTools::kCurrentSession;
 using Tools::SystemTools::detail::PlatformUserApi;
-using Tools::SystemTools::detail::ScopedUserApiOverride;
+using Tools::SystemTools::detail::ScopedUserApiOverrideForTesting;
 using Tools::SystemTools::detail::UserApi;
 
 DWORD consoleSession = 0;
@@ -67,7 +67,7 @@ class ConsoleUserFlag : public ::testing::Test {
   }
 
   UserApi api_ = PlatformUserApi();
-  ScopedUserApiOverride override_{api_};
+  ScopedUserApiOverrideForTesting override_{api_};
 };
 
 const wchar_t* const kOwnUserFlags[] = {L"yes", L"YES", L"Yes ", L" Yes", L"", L"No", L"1"};

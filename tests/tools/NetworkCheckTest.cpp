@@ -1,12 +1,14 @@
 #include "tools/NetworkCheck.h"
 
+#include "tools/ForTesting.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using Tools::SystemTools::IsInternetConnected;
 using Tools::SystemTools::NetworkProbe;
-using Tools::SystemTools::ScopedNetworkProbeOverride;
+using Tools::SystemTools::ScopedNetworkProbeOverrideForTesting;
 
 struct ProbeScript {
   static inline bool alive = false;
@@ -20,7 +22,7 @@ struct ProbeScript {
 TEST(NetworkCheck, ConnectedOnlyWhenBothChecksSaySo) {
   constexpr NetworkProbe probe{&ProbeScript::IsNetworkAlive,
                                &ProbeScript::InternetGetConnectedState};
-  const ScopedNetworkProbeOverride scoped(probe);
+  const ScopedNetworkProbeOverrideForTesting scoped(probe);
   struct Case {
     bool alive, connected, expected;
     int connectedCallsExpected;
@@ -41,7 +43,7 @@ TEST(NetworkCheck, PlatformProbeAnswersAndOverrideIsUndone) {
   bool overridden = false;
   {
     constexpr NetworkProbe offline{[] { return false; }, [] { return true; }};
-    const ScopedNetworkProbeOverride scoped(offline);
+    const ScopedNetworkProbeOverrideForTesting scoped(offline);
     overridden = IsInternetConnected();
   }
   EXPECT_FALSE(overridden);

@@ -1,5 +1,5 @@
+#include "tools/ForTesting.h"
 #include "tools/StringTools.h"
-#include "tools/detail/CodePageApi.h"
 
 #include <gtest/gtest.h>
 #include <boost/exception/get_error_info.hpp>
@@ -79,7 +79,7 @@ constexpr detail::CodePageApi kFailingApi{&FailSecondCallWide, &FailSecondCallNa
                                           &FakeLastError};
 
 TEST(StringTools, FailureAfterSizeQueryLeavesOutputAsItWas) {
-  const detail::ScopedCodePageApiOverride failing(kFailingApi);
+  const detail::ScopedCodePageApiOverrideForTesting failing(kFailingApi);
   std::string narrow = "old";
   EXPECT_FALSE(ConvertToUtf8(L"text", narrow));
   EXPECT_EQ(narrow, "old");
@@ -89,7 +89,7 @@ TEST(StringTools, FailureAfterSizeQueryLeavesOutputAsItWas) {
 }
 
 TEST(StringTools, ThrowingConversionsReportDirectionAndErrorCode) {
-  const detail::ScopedCodePageApiOverride failing(kFailingApi);
+  const detail::ScopedCodePageApiOverrideForTesting failing(kFailingApi);
   try {
     ConvertToUtf8(std::wstring(L"text"));
     FAIL() << "no exception";

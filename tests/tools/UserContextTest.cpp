@@ -1,7 +1,7 @@
 // GetUserFolderPath and ExpandForUser against a scripted platform: which user's token is used,
 // that it is always closed, and what the caller gets when the platform refuses or overflows.
+#include "tools/ForTesting.h"
 #include "tools/UserContext.h"
-#include "tools/detail/UserApi.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 using Tools::SystemTools::ExpandForUser;
 using Tools::SystemTools::GetUserFolderPath;
 using Tools::SystemTools::detail::PlatformUserApi;
-using Tools::SystemTools::detail::ScopedUserApiOverride;
+using Tools::SystemTools::detail::ScopedUserApiOverrideForTesting;
 using Tools::SystemTools::detail::UserApi;
 
 constexpr DWORD kConsoleSession = 7;
@@ -92,7 +92,7 @@ class UserContext : public ::testing::Test {
   }
 
   UserApi api_ = PlatformUserApi();
-  ScopedUserApiOverride override_{api_};
+  ScopedUserApiOverrideForTesting override_{api_};
 };
 
 TEST_F(UserContext, FolderOfTheConsoleUserIsAskedWithItsTokenWhichIsThenClosed) {

@@ -1,8 +1,8 @@
 // GetSessionUserSid against a scripted platform: the account name it forms, the session it asks
 // about, and the empty string for each way the lookup can fail, including a SID that fails
 // IsValidSid, which no real account produces.
+#include "tools/ForTesting.h"
 #include "tools/UserIdentity.h"
-#include "tools/detail/UserApi.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 using Tools::SystemTools::GetSessionUserSid;
 using Tools::SystemTools::kCurrentSession;
 using Tools::SystemTools::detail::PlatformUserApi;
-using Tools::SystemTools::detail::ScopedUserApiOverride;
+using Tools::SystemTools::detail::ScopedUserApiOverrideForTesting;
 using Tools::SystemTools::detail::UserApi;
 
 struct Script {
@@ -78,7 +78,7 @@ class UserIdentity : public ::testing::Test {
   }
 
   UserApi api_ = PlatformUserApi();
-  ScopedUserApiOverride override_{api_};
+  ScopedUserApiOverrideForTesting override_{api_};
 };
 
 TEST_F(UserIdentity, LooksUpDomainBackslashUserOfTheSessionAsked) {

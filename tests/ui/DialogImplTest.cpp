@@ -3,7 +3,7 @@
 #include "res/resource.h"
 #include "support/TestWindows.h"
 #include "ui/DialogImpl.h"
-#include "ui/detail/Binding.h"
+#include "ui/ForTesting.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ void ClickTryAgainLater(HWND dialog) {
 }
 
 TEST(DialogImpl, RunsModallyFromItsTemplateAndEndsWithTheValueGiven) {
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   TryAgainDialog dialog;
   dialog.onInit = [](HWND window) {
     // Escape arrives as IDCANCEL, which the map does not handle: the dialog must stay up.
@@ -77,7 +77,7 @@ TEST(DialogImpl, RunsModallyFromItsTemplateAndEndsWithTheValueGiven) {
   EXPECT_EQ(dialog.finalMessages, 1);
   EXPECT_EQ(dialog.Window(), nullptr);
   EXPECT_FALSE(::IsWindow(dialog.windowAtInit));
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore);
 }
 
 TEST(DialogImpl, AMissingTemplateFailsAndLeavesNothingBehindForTheNextDialog) {

@@ -6,6 +6,7 @@
 #include "support/ProcessThreads.h"
 #include "support/ScratchFolder.h"
 #include "support/TestServer.h"
+#include "tools/ForTesting.h"
 #include "tools/NetworkCheck.h"
 #include "ui/DownloadProcedure.h"
 
@@ -91,7 +92,7 @@ class DownloadProcedure : public ::testing::Test {
 
   static constexpr Tools::SystemTools::NetworkProbe kProbe{&ScriptedNetwork::Alive,
                                                            &ScriptedNetwork::Connected};
-  const Tools::SystemTools::ScopedNetworkProbeOverride network_{kProbe};
+  const Tools::SystemTools::ScopedNetworkProbeOverrideForTesting network_{kProbe};
   RecordingView view_;
   ScratchFolder folder_;
   std::size_t threadsBefore_ = 0;

@@ -9,8 +9,8 @@
 #include "plugin/ModuleState.h"
 #include "support/PluginHost.h"
 #include "support/TestWindows.h"
-#include "ui/Gdi.h"
-#include "ui/detail/Binding.h"
+#include "ui/ForTesting.h"
+#include "ui/ModuleContext.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +28,11 @@ class GdiBalance : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(host_.Module(), nullptr);
-    // This program carries the library's resources; the DLL provides the skin module.
-    plugin::ModuleState::Instance().SetResourceInstance(::GetModuleHandleW(nullptr));
+    // This program carries the library's resources; the DLL provides the skin module. The module
+    // state becomes the user interface's context as DllMain makes it in the DLL.
+    plugin::ModuleState& state = plugin::ModuleState::Instance();
+    state.SetResourceInstance(::GetModuleHandleW(nullptr));
+    ui::module::Provide(&state);
     msk::test::InitCommonControlsOnce();
   }
 
@@ -69,7 +72,7 @@ TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
   InstallerCycle();  // first use loads system resources that stay
   UninstallerCycle();
   const std::ptrdiff_t ownedBefore = ui::gdi::LiveObjectCountForTesting();
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   const DWORD systemBefore = SystemGdiCount();
 
   for (int i = 0; i < kCycles; ++i) {
@@ -79,7 +82,7 @@ TEST_F(GdiBalance, AHundredCaptureAndReleaseCyclesLeaveNothingBehind) {
   }
 
   EXPECT_EQ(ui::gdi::LiveObjectCountForTesting(), ownedBefore);
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore);
   const DWORD systemAfter = SystemGdiCount();
   if (systemBefore == 0 && systemAfter == 0) {
     RecordProperty("system_gdi_count", "not kept by this system");

@@ -1,8 +1,8 @@
 // Subclassing through ui::WindowImpl and the ownership of ui::SelfDeletingWindow, on real windows.
 #include "support/TestWindows.h"
+#include "ui/ForTesting.h"
 #include "ui/SelfDeletingWindow.h"
 #include "ui/WindowImpl.h"
-#include "ui/detail/Binding.h"
 
 #include <gtest/gtest.h>
 
@@ -146,7 +146,7 @@ TEST(WindowBinding, AHandlerThatThrowsLeavesTheMessageToTheWindow) {
 }
 
 TEST(WindowBinding, ASubclassInstalledAfterOursIsLeftInPlaceAndKeepsWorking) {
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   TopWindow window(100, 100);
   Trace trace;
   {
@@ -162,15 +162,15 @@ TEST(WindowBinding, ASubclassInstalledAfterOursIsLeftInPlaceAndKeepsWorking) {
   EXPECT_TRUE(window.Received(kProbeMessage)) << "passed straight on to the original procedure";
   EXPECT_EQ(::SendMessageW(window.Handle(), kOwnMessage, 0, 0), 0) << "no map any more";
   EXPECT_EQ(trace.seen.size(), 0u);
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore + 1)
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore + 1)
       << "the forwarder lives with the window";
 
   window.Destroy();
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore) << "and ends with it";
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore) << "and ends with it";
 }
 
 TEST(WindowBinding, TwoObjectsOnOneWindowChainAndTheInnerOneMayLeaveFirst) {
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   TopWindow window(100, 100);
   Trace innerTrace;
   Trace outerTrace;
@@ -191,14 +191,14 @@ TEST(WindowBinding, TwoObjectsOnOneWindowChainAndTheInnerOneMayLeaveFirst) {
   EXPECT_EQ(::SendMessageW(window.Handle(), kProbeMessage, 0, 0), kProbeAnswer);
 
   window.Destroy();
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore);
 }
 
 // No table of procedures limits the bindings: a thousand objects on one window (a script that
 // re-skins its window on every page visit stacks them) all take part, and leave nothing behind.
 TEST(WindowBinding, AThousandObjectsOnOneWindowAllSeeItsMessagesAndLeaveNothingBehind) {
   constexpr std::size_t kObjects = 1000;
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   TopWindow window(100, 100);
   Trace trace;
   std::vector<std::unique_ptr<PlainRecorder>> objects;
@@ -221,7 +221,7 @@ TEST(WindowBinding, AThousandObjectsOnOneWindowAllSeeItsMessagesAndLeaveNothingB
     objects.pop_back();
   }
   EXPECT_EQ(CurrentProcedure(window.Handle()), &TopWindow::ClassProcedure);
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore);
 }
 
 TEST(WindowBinding, AMemberObjectIsDetachedByItsWindowsEndAndMayBeDestroyedLater) {
@@ -256,7 +256,7 @@ TEST(SelfDeletingWindow, EndsAfterWmNcDestroyAndHearsNothingAfterIt) {
 }
 
 TEST(SelfDeletingWindow, DestroyedInsideOneOfItsHandlersItEndsOnlyWhenTheHandlerHasReturned) {
-  const std::size_t recordsBefore = ui::detail::LiveBindingRecords();
+  const std::size_t recordsBefore = ui::detail::LiveBindingRecordsForTesting();
   TopWindow window(100, 100);
   Trace trace;
   auto owned = std::make_unique<OwnedRecorder>(trace);
@@ -268,7 +268,7 @@ TEST(SelfDeletingWindow, DestroyedInsideOneOfItsHandlersItEndsOnlyWhenTheHandler
   EXPECT_EQ(trace.destroyedSeenInAction, 0) << "deleted under its own running handler";
   EXPECT_EQ(trace.destroyed, 1);
   EXPECT_FALSE(::IsWindow(window.Handle()));
-  EXPECT_EQ(ui::detail::LiveBindingRecords(), recordsBefore);
+  EXPECT_EQ(ui::detail::LiveBindingRecordsForTesting(), recordsBefore);
 }
 
 TEST(SelfDeletingWindow, DisposeWhileHandlingAMessageWaitsForItToReturn) {

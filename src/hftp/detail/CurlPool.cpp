@@ -38,6 +38,7 @@ CurlPool::CurlPool(MultiApi& api)
   curl_share_setopt(share_.Get(), CURLSHOPT_UNLOCKFUNC, &UnlockShare);
   curl_share_setopt(share_.Get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
   curl_share_setopt(share_.Get(), CURLSHOPT_USERDATA, &shareLock_);
+  MSK_CHECK_THREAD(thread_);
 }
 
 // Transfers still inside are the caller's mistake, but must not corrupt memory: while an easy
@@ -45,11 +46,13 @@ CurlPool::CurlPool(MultiApi& api)
 // cleanup of the handle calls into freed memory. So every handle leaves the multi and share handles
 // first; then the members release the share handle, its lock and the multi handle, in that order.
 CurlPool::~CurlPool() {
+  MSK_CHECK_THREAD(thread_);
   for (const auto& transfer : transfers_) LeaveMulti(transfer.first);
   transfers_.clear();
 }
 
 void CurlPool::Add(IPooled* item, CURL* easyHandle) {
+  MSK_CHECK_THREAD(thread_);
   if (!transfers_.emplace(easyHandle, item).second) return;  // keeps its first item
   SetPointerOption(easyHandle, CURLOPT_SHARE, share_.Get());
   if (performing_) {
@@ -60,6 +63,7 @@ void CurlPool::Add(IPooled* item, CURL* easyHandle) {
 }
 
 void CurlPool::Remove(IPooled* /*item*/, CURL* easyHandle) {
+  MSK_CHECK_THREAD(thread_);
   if (transfers_.erase(easyHandle) != 1) return;
   if (!performing_) {
     LeaveMulti(easyHandle);
@@ -77,6 +81,7 @@ void CurlPool::Remove(IPooled* /*item*/, CURL* easyHandle) {
 }
 
 void CurlPool::Tick() {
+  MSK_CHECK_THREAD(thread_);
   int running = 0;
   CURLMcode performed = CURLM_OK;
   {
@@ -99,6 +104,7 @@ void CurlPool::Tick() {
 }
 
 bool CurlPool::AwaitActivity(std::chrono::milliseconds limit) {
+  MSK_CHECK_THREAD(thread_);
   if (transfers_.empty()) return false;  // an idle pool stays idle
   int active = 0;
   const auto timeout = static_cast<int>(limit.count());

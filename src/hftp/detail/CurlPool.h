@@ -28,7 +28,7 @@
 // CURLE_FAILED_INIT, instead of waiting for a completion that would never come.
 //
 // Threading: not thread-safe. The pool is constructed, called and destroyed on one thread (the
-// shared worker); only the share lock is for libcurl's own use.
+// shared worker; checked: tools/ThreadChecker.h); only the share lock is for libcurl's own use.
 
 #include <curl/curl.h>
 
@@ -41,6 +41,7 @@
 #include "hftp/detail/IPooled.h"
 #include "hftp/detail/MultiApi.h"
 #include "hftp/detail/ShareLock.h"
+#include "tools/ThreadChecker.h"
 
 namespace hftp::detail {
 
@@ -61,8 +62,14 @@ class CurlPool {
   // True when a transfer's socket became ready within `limit`.
   bool AwaitActivity(std::chrono::milliseconds limit);
 
-  std::size_t Size() const noexcept { return transfers_.size(); }
-  bool Contains(CURL* easyHandle) const { return transfers_.count(easyHandle) != 0; }
+  std::size_t Size() const noexcept {
+    MSK_CHECK_THREAD(thread_);
+    return transfers_.size();
+  }
+  bool Contains(CURL* easyHandle) const {
+    MSK_CHECK_THREAD(thread_);
+    return transfers_.count(easyHandle) != 0;
+  }
 
  private:
   struct PendingAdd {
@@ -85,6 +92,7 @@ class CurlPool {
   bool performing_ = false;  // inside curl_multi_perform
   std::vector<PendingAdd> pendingAdds_;
   std::vector<CURL*> pendingRemovals_;
+  MSK_THREAD_CHECKER(thread_);
 };
 
 }  // namespace hftp::detail

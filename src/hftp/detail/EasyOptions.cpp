@@ -1,6 +1,11 @@
 #include "hftp/detail/EasyOptions.h"
 
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
+
+#include "hftp/ForTesting.h"
 
 namespace hftp::detail {
 namespace {
@@ -55,10 +60,11 @@ CURLcode SetCallbackOption(CURL* handle, CURLoption option, curl_write_callback 
   return curl_easy_setopt(handle, option, callback);
 }
 
-ScopedOptionRecording::ScopedOptionRecording(std::vector<RecordedOption>& log) noexcept
+ScopedOptionRecordingForTesting::ScopedOptionRecordingForTesting(
+    std::vector<RecordedOption>& log) noexcept
     : previous_(std::exchange(recording, &log)) {}
 
-ScopedOptionRecording::~ScopedOptionRecording() {
+ScopedOptionRecordingForTesting::~ScopedOptionRecordingForTesting() {
   recording = previous_;
 }
 

@@ -20,6 +20,7 @@ void Observer::Own(std::unique_ptr<IService> service) {
 }
 
 bool Observer::OnDataChunk(const IDataAccessor& data, const IDownloadStatus& status) {
+  MSK_CHECK_THREAD(poolThread_);
   const int code = status.GetStatus();
   if (code == StatusData) {
     if (data.GetData() != nullptr) buffer_.append(data.GetData(), data.GetSize());

@@ -14,8 +14,8 @@
 //
 // An empty `onResult` is allowed: the response is collected and dropped.
 //
-// Threading: OnDataChunk runs on the pool thread; Own on the creating thread. They meet under a
-// small lock of the observer's own.
+// Threading: OnDataChunk runs on the pool thread (checked: tools/ThreadChecker.h); Own on the
+// creating thread. They meet under a small lock of the observer's own.
 
 #include <memory>
 #include <mutex>
@@ -24,6 +24,7 @@
 #include "hftp/IObserver.h"
 #include "hftp/IServerConnection.h"
 #include "hftp/IService.h"
+#include "tools/ThreadChecker.h"
 
 namespace hftp::detail {
 
@@ -42,6 +43,7 @@ class Observer final : public IObserver {
   const IServerConnection::ResultCallback onResult_;
   const long requestId_;
   std::string buffer_;  // pool thread only
+  MSK_THREAD_CHECKER(poolThread_);
 
   std::mutex mutex_;  // guards the two below
   std::unique_ptr<IService> service_;

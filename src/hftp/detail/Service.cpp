@@ -89,6 +89,7 @@ Service::Service(std::string url, std::int64_t from, std::int64_t to,
 }
 
 Service::~Service() {
+  MSK_CHECK_THREAD(hostThread_);
   if (!stopped_) aborted_ = true;
   stopped_ = true;
   if (aborted_ && !completed_) NotifyAbortedAtDestruction();
@@ -98,6 +99,7 @@ Service::~Service() {
 // The options, their values and their order are part of the engine's behaviour; tests compare
 // them through EasyOptions' recording.
 void Service::Configure() {
+  MSK_CHECK_THREAD(hostThread_);
   handle_ = CreateEasyHandle();
   CURL* const h = handle_.Get();
   if (h == nullptr) return;  // Run then fails with CURLE_BAD_FUNCTION_ARGUMENT
@@ -191,14 +193,17 @@ void Service::ConfigureRange() {
 }
 
 void Service::Run() {
+  MSK_CHECK_THREAD(hostThread_);
   OnComplete(curl_easy_perform(handle_.Get()));
 }
 
 void* Service::GetHandle() const noexcept {
+  MSK_CHECK_THREAD(hostThread_);
   return handle_.Get();
 }
 
 void Service::OnComplete(CURLcode result) {
+  MSK_CHECK_THREAD(hostThread_);
   stopped_ = true;
   Status status = ClassifyResult(result);
   // The service cut the transfer itself; what that means depends on why.

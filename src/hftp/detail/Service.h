@@ -14,7 +14,8 @@
 //
 // Threading: single-threaded by design. A service is constructed, run, completed and destroyed on
 // the one thread that hosts it (its own worker or the shared pool thread), and libcurl calls its
-// handlers on that thread, so it takes no locks. Only the observer may be shared with others.
+// handlers on that thread, so it takes no locks (checked: tools/ThreadChecker.h). Only the
+// observer may be shared with others.
 
 #include <curl/curl.h>
 
@@ -32,6 +33,7 @@
 #include "hftp/Status.h"
 #include "hftp/detail/ByteRange.h"
 #include "hftp/detail/CurlHandles.h"
+#include "tools/ThreadChecker.h"
 
 namespace hftp::detail {
 
@@ -136,6 +138,7 @@ class Service final : public IService {
   std::int64_t totalSize_ = 0;
   std::string cookie_;
   std::optional<std::string> headerLine_;
+  MSK_THREAD_CHECKER(hostThread_);
 };
 
 }  // namespace hftp::detail

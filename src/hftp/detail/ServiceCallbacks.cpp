@@ -27,6 +27,7 @@ size_t Service::HeaderCallback(char* data, size_t size, size_t count, void* serv
 // Any return value other than `received` makes libcurl end the transfer with
 // CURLE_WRITE_ERROR; `cut_` remembers why, for OnComplete.
 size_t Service::OnBody(const char* data, size_t received) {
+  MSK_CHECK_THREAD(hostThread_);
   if (stopped_ || !observer_) return received;  // accepted and dropped
   ApplyReceiveSpeedLimit();
 
@@ -55,6 +56,7 @@ void Service::ApplyReceiveSpeedLimit() {
 }
 
 size_t Service::OnHeaderLine(const char* data, size_t received) {
+  MSK_CHECK_THREAD(hostThread_);
   size_t result = received;
   headerLine_.emplace(data, received);
   if (stopped_) return result;

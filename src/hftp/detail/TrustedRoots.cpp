@@ -1,8 +1,11 @@
 #include "hftp/detail/TrustedRoots.h"
 
+#include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
+#include "hftp/ForTesting.h"
 #include "hftp/detail/EasyOptions.h"
 
 namespace hftp::detail {
@@ -31,10 +34,10 @@ void ApplyTrustedRoots(CURL* handle) noexcept {
   }
 }
 
-ScopedTrustedCaFile::ScopedTrustedCaFile(std::string path)
+ScopedTrustedCaFileForTesting::ScopedTrustedCaFileForTesting(std::string path)
     : previous_(ReplaceCaFile(std::make_shared<const std::string>(std::move(path)))) {}
 
-ScopedTrustedCaFile::~ScopedTrustedCaFile() {
+ScopedTrustedCaFileForTesting::~ScopedTrustedCaFileForTesting() {
   ReplaceCaFile(std::move(previous_));
 }
 

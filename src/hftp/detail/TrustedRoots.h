@@ -13,19 +13,13 @@
 // used (under wine it accepts any certificate).
 // Elsewhere: nothing is set, and libcurl uses the system's CA bundle.
 //
-// Tests may name one PEM file to be trusted instead, on every platform:
-//
-//   hftp::detail::ScopedTrustedCaFile trust("/tmp/pki/ca.pem");
-//   // transfers configured now trust exactly the certificates of that file (CURLOPT_CAINFO)
+// Tests may name one PEM file to be trusted instead, on every platform
+// (ScopedTrustedCaFileForTesting in hftp/ForTesting.h).
 //
 // Thread rules: ApplyTrustedRoots and PlatformTrustedRoots may be called from any thread; the
-// blob is built once. A ScopedTrustedCaFile applies to the whole process: create it before the
-// transfers it is meant for and keep it until they are configured.
+// blob is built once.
 
 #include <curl/curl.h>
-
-#include <memory>
-#include <string>
 
 namespace hftp::detail {
 
@@ -34,16 +28,5 @@ void ApplyTrustedRoots(CURL* handle) noexcept;
 // The blob of the platform's trusted roots, or null where libcurl's default applies (and on
 // Windows if none could be gathered, when Schannel validates as the system does).
 const curl_blob* PlatformTrustedRoots() noexcept;
-
-class ScopedTrustedCaFile {
- public:
-  explicit ScopedTrustedCaFile(std::string path);
-  ScopedTrustedCaFile(const ScopedTrustedCaFile&) = delete;
-  ScopedTrustedCaFile& operator=(const ScopedTrustedCaFile&) = delete;
-  ~ScopedTrustedCaFile();
-
- private:
-  std::shared_ptr<const std::string> previous_;
-};
 
 }  // namespace hftp::detail

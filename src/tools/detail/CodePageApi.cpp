@@ -1,5 +1,7 @@
 #include "tools/detail/CodePageApi.h"
 
+#include "tools/ForTesting.h"
+
 #include <atomic>
 
 namespace Tools::StringTools::detail {
@@ -12,10 +14,11 @@ const CodePageApi& ActiveCodePageApi() noexcept {
   return api != nullptr ? *api : PlatformCodePageApi();
 }
 
-ScopedCodePageApiOverride::ScopedCodePageApiOverride(const CodePageApi& replacement) noexcept
+ScopedCodePageApiOverrideForTesting::ScopedCodePageApiOverrideForTesting(
+    const CodePageApi& replacement) noexcept
     : previous_(active.exchange(&replacement, std::memory_order_acq_rel)) {}
 
-ScopedCodePageApiOverride::~ScopedCodePageApiOverride() {
+ScopedCodePageApiOverrideForTesting::~ScopedCodePageApiOverrideForTesting() {
   active.store(previous_, std::memory_order_release);
 }
 

@@ -7,8 +7,7 @@
 // LastError() then tells why. On Windows they are the real functions; the portable build has a
 // UTF-8 stand-in with the same contract (the ANSI code page is UTF-8 there).
 //
-// Tests may replace the table with ScopedCodePageApiOverride to reach failure paths that the real
-// functions cannot produce on demand. Not thread-safe to override while conversions run.
+// Tests may replace the table with ScopedCodePageApiOverrideForTesting (tools/ForTesting.h).
 
 #include <cstdint>
 
@@ -21,17 +20,7 @@ struct CodePageApi {
 };
 
 const CodePageApi& PlatformCodePageApi() noexcept;
+// The platform's functions, unless a test replaced them.
 const CodePageApi& ActiveCodePageApi() noexcept;
-
-class ScopedCodePageApiOverride {
- public:
-  explicit ScopedCodePageApiOverride(const CodePageApi& replacement) noexcept;
-  ~ScopedCodePageApiOverride();
-  ScopedCodePageApiOverride(const ScopedCodePageApiOverride&) = delete;
-  ScopedCodePageApiOverride& operator=(const ScopedCodePageApiOverride&) = delete;
-
- private:
-  const CodePageApi* previous_;
-};
 
 }  // namespace Tools::StringTools::detail

@@ -7,8 +7,7 @@
 // the platform's buffer before returning, so nothing crosses the seam that needs freeing.
 //
 // Tests start from PlatformUserApi(), replace the entries they need to script and install the copy
-// with ScopedUserApiOverride, to reach cases the platform cannot produce on demand (a console token
-// refused, a SID that fails IsValidSid). Not thread-safe to override while a query runs.
+// with ScopedUserApiOverrideForTesting (tools/ForTesting.h).
 
 #include <windows.h>
 // windows.h first: the others rely on its types.
@@ -39,18 +38,7 @@ struct UserApi {
 };
 
 const UserApi& PlatformUserApi() noexcept;
+// The platform's functions, unless a test replaced them.
 const UserApi& ActiveUserApi() noexcept;
-
-// Installs `replacement` (which must outlive the object) until the object is destroyed.
-class ScopedUserApiOverride {
- public:
-  explicit ScopedUserApiOverride(const UserApi& replacement) noexcept;
-  ~ScopedUserApiOverride();
-  ScopedUserApiOverride(const ScopedUserApiOverride&) = delete;
-  ScopedUserApiOverride& operator=(const ScopedUserApiOverride&) = delete;
-
- private:
-  const UserApi* previous_;
-};
 
 }  // namespace Tools::SystemTools::detail

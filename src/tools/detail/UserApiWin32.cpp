@@ -1,5 +1,6 @@
 // The platform side of the user-query seam: the Windows functions themselves, and two thin
 // wrappers that copy out text the platform allocated and free it the way it was allocated.
+#include "tools/ForTesting.h"
 #include "tools/detail/UserApi.h"
 
 #include "tools/WindowsHandles.h"
@@ -53,10 +54,11 @@ const UserApi& ActiveUserApi() noexcept {
   return replacement != nullptr ? *replacement : PlatformUserApi();
 }
 
-ScopedUserApiOverride::ScopedUserApiOverride(const UserApi& replacement) noexcept
+ScopedUserApiOverrideForTesting::ScopedUserApiOverrideForTesting(
+    const UserApi& replacement) noexcept
     : previous_(activeApi.exchange(&replacement, std::memory_order_acq_rel)) {}
 
-ScopedUserApiOverride::~ScopedUserApiOverride() {
+ScopedUserApiOverrideForTesting::~ScopedUserApiOverrideForTesting() {
   activeApi.store(previous_, std::memory_order_release);
 }
 

@@ -1,8 +1,10 @@
 #include "ui/detail/Binding.h"
 
+#include "ui/ForTesting.h"
 #include "ui/detail/WindowHook.h"
 
 #include <atomic>
+#include <cstddef>
 #include <new>
 #include <utility>
 
@@ -21,8 +23,8 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-std::size_t LiveBindingRecords() noexcept {
-  return liveBindings.load(std::memory_order_relaxed) + WindowHook::LiveCount();
+std::size_t LiveBindingRecordsForTesting() noexcept {
+  return liveBindings.load(std::memory_order_relaxed) + WindowHook::LiveCountForTesting();
 }
 
 Binding::Binding(MessageSink& sink, Kind kind) noexcept : sink_(&sink), kind_(kind) {
@@ -38,6 +40,7 @@ Binding::Handle Binding::Create(MessageSink& sink, Kind kind) noexcept {
 }
 
 bool Binding::Subclass(HWND window) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   if (kind_ != Kind::Window || window == nullptr || hook_ != nullptr) return false;
   WindowHook* const hook = WindowHook::Acquire(window);
   if (hook == nullptr) return false;
@@ -48,6 +51,7 @@ bool Binding::Subclass(HWND window) noexcept {
 }
 
 void Binding::BindDialog(HWND window) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   window_ = window;
   ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
   ::SetWindowLongPtrW(window, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&DialogProcedure));
@@ -60,6 +64,7 @@ bool Binding::Release(Handle handle) noexcept {
 }
 
 bool Binding::Release() noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   sink_ = nullptr;
   endSinkPending_ = false;
   const bool asFound = LeavesWindowAsFound();
@@ -78,11 +83,13 @@ bool Binding::LeavesWindowAsFound() const noexcept {
 }
 
 LRESULT Binding::CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   if (hook_ == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   return hook_->CallBelow(*this, window, message, wParam, lParam);
 }
 
 LRESULT Binding::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   ++depth_;
   LRESULT result = 0;
   if (sink_ != nullptr) {

@@ -27,12 +27,13 @@
 // that happens when the outermost message returns, so no object is deleted under a running
 // handler. EndSinkWhenIdle defers a requested end the same way.
 //
-// Thread-safety: a binding is used on the thread of its window only; LiveBindingRecords may be
-// called on any thread.
+// Thread-safety: a binding is used on the thread of its window only (checked:
+// tools/ThreadChecker.h).
+
+#include "tools/ThreadChecker.h"
 
 #include <windows.h>
 
-#include <cstddef>
 #include <memory>
 
 namespace ui::detail {
@@ -122,10 +123,7 @@ class Binding {
   bool dialogBound_ = false;     // Dialog kind: the dialog calls this binding
   bool endSinkPending_ = false;  // end the sink when the outermost message returns
   int depth_ = 0;                // messages of the window being handled right now
+  MSK_THREAD_CHECKER(windowThread_);
 };
-
-// Bindings and window records alive right now in this module: a test's proof that a workload
-// left nothing behind.
-std::size_t LiveBindingRecords() noexcept;
 
 }  // namespace ui::detail

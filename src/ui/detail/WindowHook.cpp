@@ -46,7 +46,7 @@ WindowHook::~WindowHook() {
   liveHooks.fetch_sub(1, std::memory_order_relaxed);
 }
 
-std::size_t WindowHook::LiveCount() noexcept {
+std::size_t WindowHook::LiveCountForTesting() noexcept {
   return liveHooks.load(std::memory_order_relaxed);
 }
 
@@ -73,6 +73,7 @@ WindowHook* WindowHook::Acquire(HWND window) noexcept {
 }
 
 void WindowHook::Push(Binding& binding) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   binding.hook_ = this;
   binding.above_ = nullptr;
   binding.below_ = top_;
@@ -81,6 +82,7 @@ void WindowHook::Push(Binding& binding) noexcept {
 }
 
 void WindowHook::Remove(Binding& binding) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   if (binding.above_ != nullptr) {
     binding.above_->below_ = binding.below_;
   } else {
@@ -95,6 +97,7 @@ void WindowHook::Remove(Binding& binding) noexcept {
 
 LRESULT WindowHook::CallBelow(const Binding& binding, HWND window, UINT message, WPARAM wParam,
                               LPARAM lParam) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   if (binding.below_ != nullptr) return binding.below_->Route(window, message, wParam, lParam);
   return ::CallWindowProcW(previous_, window, message, wParam, lParam);
 }
@@ -108,6 +111,7 @@ LRESULT CALLBACK WindowHook::Procedure(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT WindowHook::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  MSK_CHECK_THREAD(windowThread_);
   ++depth_;
   const LRESULT result = top_ != nullptr
                              ? top_->Route(window, message, wParam, lParam)

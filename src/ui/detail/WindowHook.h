@@ -18,7 +18,10 @@
 // again. The property's name holds this module's address, so two copies of the library loaded in
 // one process never read each other's records.
 //
-// Thread-safety: a window's record is used on the window's thread only.
+// Thread-safety: a window's record is used on the window's thread only (checked:
+// tools/ThreadChecker.h).
+
+#include "tools/ThreadChecker.h"
 
 #include <windows.h>
 
@@ -45,8 +48,8 @@ class WindowHook {
   LRESULT CallBelow(const Binding& binding, HWND window, UINT message, WPARAM wParam,
                     LPARAM lParam) noexcept;
 
-  // Records alive right now in this module.
-  static std::size_t LiveCount() noexcept;
+  // Records alive right now in this module (for LiveBindingRecordsForTesting, ui/ForTesting.h).
+  static std::size_t LiveCountForTesting() noexcept;
 
  private:
   explicit WindowHook(HWND window) noexcept;
@@ -66,6 +69,7 @@ class WindowHook {
   Binding* top_ = nullptr;
   bool installed_ = false;  // the window calls our procedure (or may, through somebody else's)
   int depth_ = 0;           // messages of the window being dispatched right now
+  MSK_THREAD_CHECKER(windowThread_);
 };
 
 }  // namespace ui::detail
