@@ -37,11 +37,7 @@ def windows_path(path):
 
 
 def filetime_to_unix(value):
-    return int(value) / 1e7 - HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "server"))
-import msk_test_tls  # noqa: E402 - the test server's PKI
-
-FILETIME_UNIX_OFFSET
+    return int(value) / 1e7 - FILETIME_UNIX_OFFSET
 
 
 def serve(payload, tls=None):
@@ -79,7 +75,8 @@ def serve(payload, tls=None):
 LABELS = {"ours": "HTTPDownload (MarlowSetupKit)", "urlmon": "URLDownloadToFileW (urlmon)",
           "curl": "curl.exe (same libcurl)", "ours_https": "HTTPDownload over HTTPS",
           "curl_https": "curl.exe over HTTPS"}
-EXPECTED = {"ours": "1", "urlmon": "0", "curl": "0", "ours_https": "1", "curl_https": "0"}  # what each call answers on success
+# What each call answers on success.
+EXPECTED = {"ours": "1", "urlmon": "0", "curl": "0", "ours_https": "1", "curl_https": "0"}
 
 
 def run_method(args, method, url, digest, env):
