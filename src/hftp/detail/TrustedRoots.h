@@ -8,7 +8,8 @@
 // store (so roots an administrator or a company installed are trusted, a TLS-inspecting proxy's
 // among them), then the public roots built into the library (PublicRoots.h), because Windows
 // fetches many of those only when it first needs one. Each certificate appears once, and none
-// that a Disallowed store lists. Given a blob, libcurl builds the chain with crypt32 against
+// that a Disallowed store lists or whose root store restricts it to other purposes than server
+// authentication (TrustedRootsWin32.h). Given a blob, libcurl builds the chain with crypt32 against
 // exactly these roots and matches the host name itself; Schannel's automatic validation is not
 // used (under wine it accepts any certificate).
 // Elsewhere: nothing is set, and libcurl uses the system's CA bundle.

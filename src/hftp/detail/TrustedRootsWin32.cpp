@@ -2,13 +2,16 @@
 // After windows.h, which defines its types.
 #include <wincrypt.h>
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "hftp/detail/PemBundle.h"
 #include "hftp/detail/PublicRoots.h"
 #include "hftp/detail/TrustedRoots.h"
+#include "hftp/detail/TrustedRootsWin32.h"
 #include "tools/UniqueHandle.h"
 
 namespace hftp::detail {
@@ -20,6 +23,10 @@ void CloseStore(HCERTSTORE store) noexcept {
 using UniqueStore = Tools::UniqueHandle<Tools::HandleTraits<HCERTSTORE, &CloseStore>>;
 using UniqueCertificate =
     Tools::UniqueHandle<Tools::HandleTraits<PCCERT_CONTEXT, &CertFreeCertificateContext>>;
+void FreeLocal(CERT_ENHKEY_USAGE* memory) noexcept {
+  LocalFree(memory);
+}
+using UniqueLocal = Tools::UniqueHandle<Tools::HandleTraits<CERT_ENHKEY_USAGE*, &FreeLocal>>;
 
 struct SystemStore {
   DWORD location;
@@ -50,16 +57,66 @@ std::string_view EncodedBytes(const CERT_CONTEXT& certificate) noexcept {
 }
 
 template <typename Visit>
-void ForEachCertificate(const SystemStore& location, Visit visit) {
-  const UniqueStore store = OpenStore(location);
-  if (!store) return;
+void ForEachCertificate(HCERTSTORE store, Visit visit) {
   // Each enumeration step frees the context it is given; `current` owns the one in hand, so a
   // throwing visit frees it too.
-  UniqueCertificate current(CertEnumCertificatesInStore(store.Get(), nullptr));
+  UniqueCertificate current(CertEnumCertificatesInStore(store, nullptr));
   while (current) {
-    visit(EncodedBytes(*current.Get()));
-    current.Reset(CertEnumCertificatesInStore(store.Get(), current.Release()));
+    visit(*current.Get());
+    current.Reset(CertEnumCertificatesInStore(store, current.Release()));
   }
+}
+
+bool NamesServerAuthentication(const CERT_ENHKEY_USAGE& usage) noexcept {
+  for (DWORD i = 0; i < usage.cUsageIdentifier; ++i) {
+    if (std::strcmp(usage.rgpszUsageIdentifier[i], szOID_PKIX_KP_SERVER_AUTH) == 0) return true;
+  }
+  return false;
+}
+
+// The enhanced key usage property: the purposes an administrator left the root. Without one it is
+// good for every purpose its own extensions allow; one that cannot be read counts as a
+// restriction. crypt32 decodes the list into the caller's buffer, aligned here for its pointers.
+bool UsagePropertyAllowsServerAuthentication(const CERT_CONTEXT& certificate) {
+  constexpr DWORD kPropertyOnly = CERT_FIND_PROP_ONLY_ENHKEY_USAGE_FLAG;
+  DWORD size = 0;
+  if (!CertGetEnhancedKeyUsage(&certificate, kPropertyOnly, nullptr, &size)) {
+    return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+  }
+  std::vector<void*> buffer(size / sizeof(void*) + 1);
+  auto* const usage = reinterpret_cast<CERT_ENHKEY_USAGE*>(buffer.data());
+  SetLastError(0);
+  if (!CertGetEnhancedKeyUsage(&certificate, kPropertyOnly, usage, &size)) {
+    return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+  }
+  // An empty list means every purpose only when crypt32 says it found no property; otherwise it
+  // is "Disable all purposes".
+  if (usage->cUsageIdentifier == 0) return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+  return NamesServerAuthentication(*usage);
+}
+
+// The disallowed usage property: the encoded purposes the root must no longer vouch for. Windows
+// may pair it with a date (CERT_DISALLOWED_FILETIME_PROP_ID) and distrust only certificates
+// issued after it; a CA blob cannot say that, so the root is left out altogether.
+bool DisallowedUsageAllowsServerAuthentication(const CERT_CONTEXT& certificate) {
+  DWORD size = 0;
+  if (!CertGetCertificateContextProperty(&certificate, CERT_DISALLOWED_ENHKEY_USAGE_PROP_ID,
+                                         nullptr, &size)) {
+    return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+  }
+  std::vector<BYTE> encoded(size);
+  if (!CertGetCertificateContextProperty(&certificate, CERT_DISALLOWED_ENHKEY_USAGE_PROP_ID,
+                                         encoded.data(), &size)) {
+    return false;
+  }
+  CERT_ENHKEY_USAGE* decoded = nullptr;
+  DWORD decodedSize = 0;
+  if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ENHANCED_KEY_USAGE, encoded.data(), size,
+                           CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &decodedSize)) {
+    return false;
+  }
+  const UniqueLocal owner(decoded);
+  return !NamesServerAuthentication(*decoded);
 }
 
 // libcurl rejects the whole blob at the first certificate crypt32 cannot read, so each built-in
@@ -71,18 +128,21 @@ bool Crypt32Reads(std::string_view der) noexcept {
   return certificate.IsValid();
 }
 
-std::string GatherRootsPem() {
-  PemBundle bundle;
-  for (const SystemStore& store : kDistrustedStores) {
-    ForEachCertificate(store, [&](std::string_view der) { bundle.Exclude(der); });
-  }
-  for (const SystemStore& store : kRootStores) {
-    ForEachCertificate(store, [&](std::string_view der) { bundle.Add(der); });
-  }
-  for (const std::string_view der : SplitDerCertificates(PublicRootsDer())) {
-    if (Crypt32Reads(der)) bundle.Add(der);
-  }
-  return bundle.Text();
+std::string GatherSystemRootsPem() {
+  std::vector<UniqueStore> owners;
+  const auto handles = [&](const auto& locations) {
+    std::vector<HCERTSTORE> stores;
+    for (const SystemStore& location : locations) {
+      UniqueStore store = OpenStore(location);
+      if (!store) continue;
+      stores.push_back(store.Get());
+      owners.push_back(std::move(store));
+    }
+    return stores;
+  };
+  const std::vector<HCERTSTORE> distrusted = handles(kDistrustedStores);
+  const std::vector<HCERTSTORE> roots = handles(kRootStores);
+  return GatherRootsPem(distrusted, roots, PublicRootsDer());
 }
 
 // The text and the blob that points into it, for the life of the process: libcurl does not copy
@@ -101,11 +161,37 @@ class Roots {
   curl_blob blob_;
 };
 
+bool StoreAllowsServerAuthentication(const CERT_CONTEXT& certificate) {
+  return UsagePropertyAllowsServerAuthentication(certificate) &&
+         DisallowedUsageAllowsServerAuthentication(certificate);
+}
+
 }  // namespace
+
+std::string GatherRootsPem(const std::vector<HCERTSTORE>& distrusted,
+                           const std::vector<HCERTSTORE>& roots, std::string_view builtInDer) {
+  PemBundle bundle;
+  for (HCERTSTORE store : distrusted) {
+    ForEachCertificate(store, [&](const CERT_CONTEXT& c) { bundle.Exclude(EncodedBytes(c)); });
+  }
+  // All restrictions first: an unrestricted copy in another store must not win.
+  for (HCERTSTORE store : roots) {
+    ForEachCertificate(store, [&](const CERT_CONTEXT& c) {
+      if (!StoreAllowsServerAuthentication(c)) bundle.Exclude(EncodedBytes(c));
+    });
+  }
+  for (HCERTSTORE store : roots) {
+    ForEachCertificate(store, [&](const CERT_CONTEXT& c) { bundle.Add(EncodedBytes(c)); });
+  }
+  for (const std::string_view der : SplitDerCertificates(builtInDer)) {
+    if (Crypt32Reads(der)) bundle.Add(der);
+  }
+  return bundle.Text();
+}
 
 const curl_blob* PlatformTrustedRoots() noexcept {
   try {
-    static const Roots roots(GatherRootsPem());
+    static const Roots roots(GatherSystemRootsPem());
     return roots.Blob();
   } catch (...) {
     return nullptr;  // out of memory: Schannel's own validation is the fallback
