@@ -193,7 +193,7 @@ TEST(ServiceOptions, ProxyHostAloneDecidesWhetherProxyOptionsAreSet) {
   Sequence expected = PlainGet(kUrl);
   InsertAfter(expected, Opt::Text(CURLOPT_URL, kUrl),
               {Opt::Text(CURLOPT_PROXY, ""), Opt::Long(CURLOPT_PROXYTYPE, 0),
-               Opt::Text(CURLOPT_PROXYUSERPWD, "")});
+               Opt::Null(CURLOPT_PROXYUSERPWD)});  // reset: "" sends empty credentials
   EXPECT_EQ(Record(kUrl, nullptr, hostOnly, "", "", 0, std::vector<std::string>(), ""), expected);
 
   ProxyInfo noHost;

@@ -111,7 +111,9 @@ void Service::Configure() {
   if (!proxy_.host.empty()) {
     SetTextOption(h, CURLOPT_PROXY, proxy_.address.c_str());
     SetLongOption(h, CURLOPT_PROXYTYPE, proxy_.type);
-    SetTextOption(h, CURLOPT_PROXYUSERPWD, proxy_.credentials.c_str());
+    // Reset rather than "" without credentials, for the reason given for CURLOPT_USERPWD below.
+    SetTextOption(h, CURLOPT_PROXYUSERPWD,
+                  proxy_.credentials.empty() ? nullptr : proxy_.credentials.c_str());
   }
   SetLongOption(h, CURLOPT_NOPROGRESS, 1);
   SetLongOption(h, CURLOPT_FAILONERROR, 1);
