@@ -33,6 +33,7 @@ TEST(ServiceHeadersOnly, WithoutSizeHeaderCompletes) {
   ASSERT_EQ(observer->FinalStatus(), StatusCompleted);
   EXPECT_EQ(observer->All().size(), 1u);
   EXPECT_EQ(observer->Final()->totalSize, 0);
+  EXPECT_TRUE(observer->responses.empty()) << "no OnResponse for a headers-only request";
 }
 
 TEST(ServiceHeadersOnly, SendsAHeadRequest) {

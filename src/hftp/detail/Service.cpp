@@ -223,7 +223,7 @@ void Service::OnComplete(CURLcode result) {
   if (status == StatusCompleted) completed_ = true;
   if (!observer_ || status == StatusRefused) return;  // refusals were the observer's or final
   if (status == StatusCompleted) {
-    AnnounceResponse();
+    if (!range_.HeadersOnly()) AnnounceResponse();
   } else {
     ReportError(result);
   }
