@@ -53,7 +53,8 @@ class IObserver {
   // libcurl's account of a failed transfer, right before the final notification that reports it
   // (any status but StatusCompleted and StatusSizeKnown that completion sends). Failures that the
   // service itself reports from a response's status line (StatusNotFound, StatusError) carry that
-  // line as their header line instead, and nothing is reported at destruction.
+  // line as their header line instead, and nothing is reported at destruction. A byte range that
+  // the service finds it cannot deliver is reported as CURLE_RANGE_ERROR.
   virtual void OnTransferError(const TransferError& /*error*/) {}
 };
 

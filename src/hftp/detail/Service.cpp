@@ -208,22 +208,31 @@ void Service::OnComplete(CURLcode result) {
   MSK_CHECK_THREAD(hostThread_);
   stopped_ = true;
   Status status = ClassifyResult(result);
+  bool rangeUndeliverable = false;
   // The service cut the transfer itself; what that means depends on why.
   if (status == StatusRefused) {
-    if (cut_ == Cut::AtRangeEnd && range_.Complete())
+    if (cut_ == Cut::AtRangeEnd && range_.Complete()) {
       status = StatusCompleted;
-    else if (cut_ == Cut::RangeUndeliverable)
+    } else if (cut_ == Cut::RangeUndeliverable) {
       status = StatusTransferError;
-    else if (cut_ == Cut::None)
+      rangeUndeliverable = true;
+    } else if (cut_ == Cut::None) {
       status = StatusError;  // a write error that none of ours caused
+    }
   } else if (status == StatusCompleted && range_.Undeliverable()) {
     status = StatusTransferError;  // the whole resource ended before the range began
+    rangeUndeliverable = true;
   }
   if (status == StatusAborted) aborted_ = true;
   if (status == StatusCompleted) completed_ = true;
   if (!observer_ || status == StatusRefused) return;  // refusals were the observer's or final
   if (status == StatusCompleted) {
     if (!range_.HeadersOnly()) AnnounceResponse();
+  } else if (rangeUndeliverable) {
+    // The service's verdict, not libcurl's: its result (0, or 23 for the cut) and its words
+    // ("Failure writing output") would say nothing about the range.
+    errorText_[0] = '\0';
+    ReportError(CURLE_RANGE_ERROR);
   } else {
     ReportError(result);
   }
