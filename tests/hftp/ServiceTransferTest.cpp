@@ -205,6 +205,13 @@ TEST(ServiceResponse, ErrorStatusEndsTheTransferWithOneNotification) {
   }
 }
 
+TEST(ServiceResponse, AStatusQuotedInAnotherHeaderLineIsNotTheResponses) {
+  auto observer = RunGet(GetRequest{TestServer::Url(
+      "/bytes?size=5000&header=X-Upstream:%20HTTP/1.1%20503%20Service%20Unavailable")});
+  ASSERT_EQ(observer->FinalStatus(), StatusCompleted);
+  EXPECT_EQ(observer->Body(), PatternBytes(0, 5000));
+}
+
 TEST(ServiceResponse, ConnectionCloseInCapitalsDropsTheBodyAndCompletes) {
   auto observer =
       RunGet(GetRequest{TestServer::Url("/bytes?size=5000&header=Connection:%20CLOSE")});

@@ -71,7 +71,9 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     rangeFirst_.reset();
   }
   if (const std::optional<std::int64_t> first = ContentRangeFirstOf(line)) rangeFirst_ = first;
-  const int code = StatusCodeOf(line);
+  // Only a status line carries a status code: another header may quote one ("X-Upstream:
+  // HTTP/1.1 503 ...") in a response that succeeded.
+  const int code = StartsResponse(line) ? StatusCodeOf(line) : 0;
   if (HasConnectionClose(line)) stopped_ = true;
   if (code == 206) {
     if (!range_.HeadersOnly()) partial_ = true;
