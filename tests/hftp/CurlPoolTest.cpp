@@ -51,7 +51,14 @@ class WatchedMulti : public detail::MultiApi {
   CURLMsg* InfoRead(CURLM* multi, int* queued) override { return real_.InfoRead(multi, queued); }
   CURLMcode Poll(CURLM* multi, int timeoutMs, int* active) override {
     calls.push_back({"poll", nullptr});
-    return real_.Poll(multi, timeoutMs, active);
+    if (!untilTimer) return real_.Poll(multi, timeoutMs, active);
+    *active = 0;  // staged: no socket stirred, libcurl's timer decides
+    return CURLM_OK;
+  }
+  CURLMcode Timeout(CURLM* multi, long* timeoutMs) override {
+    if (!untilTimer) return real_.Timeout(multi, timeoutMs);
+    *timeoutMs = *untilTimer;
+    return CURLM_OK;
   }
 
   int Count(const std::string& what, CURL* handle) const {
@@ -71,6 +78,8 @@ class WatchedMulti : public detail::MultiApi {
   bool refuseAdds = false;
   bool askAgain = false;
   int lastRunning = -1;
+  // Staged: polls see no socket activity, and libcurl's next timer runs out after this long.
+  std::optional<long> untilTimer;
 
  private:
   detail::MultiApi& real_ = detail::LibcurlMultiApi();
@@ -243,6 +252,25 @@ TEST(CurlPool, AwaitsActivityOnlyWhileATransferHasSome) {
   const int polls = multi.Count("poll", nullptr);
   EXPECT_FALSE(pool.AwaitActivity(milliseconds(5000)));
   EXPECT_EQ(multi.Count("poll", nullptr), polls);
+}
+
+TEST(CurlPool, AnExpiredLibcurlTimerAfterAQuietPollIsActivity) {
+  // Data libcurl has already read (decrypted TLS records in its buffer) leaves no socket ready; it
+  // waits on one of libcurl's timers instead.
+  using std::chrono::milliseconds;
+  WatchedMulti multi;
+  CurlPool pool(multi);
+  auto service = Get(TestServer::Url("/bytes?size=10"), nullptr);
+  Item item(pool, multi, service.get());
+  pool.Add(&item, item.Handle());
+
+  multi.untilTimer = 0;
+  EXPECT_TRUE(pool.AwaitActivity(milliseconds(1000)));
+  multi.untilTimer = 1000;
+  EXPECT_FALSE(pool.AwaitActivity(milliseconds(1000)));
+  multi.untilTimer = -1;  // no timer at all
+  EXPECT_FALSE(pool.AwaitActivity(milliseconds(1000)));
+  pool.Remove(&item, item.Handle());
 }
 
 TEST(CurlPool, AHandleTheMultiHandleRefusesIsReportedAtOnce) {

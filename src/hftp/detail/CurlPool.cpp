@@ -108,7 +108,13 @@ bool CurlPool::AwaitActivity(std::chrono::milliseconds limit) {
   if (transfers_.empty()) return false;  // an idle pool stays idle
   int active = 0;
   const auto timeout = static_cast<int>(limit.count());
-  return api_.Poll(multi_.Get(), timeout, &active) == CURLM_OK && active > 0;
+  if (api_.Poll(multi_.Get(), timeout, &active) != CURLM_OK) return false;
+  if (active > 0) return true;
+  // No socket stirred, but the poll also ends when one of libcurl's own timers runs out, and data
+  // may be waiting on one (TLS records already read and decrypted into libcurl's buffer): tick for
+  // it now rather than at the next period.
+  long untilTimer = -1;
+  return api_.Timeout(multi_.Get(), &untilTimer) == CURLM_OK && untilTimer == 0;
 }
 
 void CurlPool::EnterMulti(IPooled* item, CURL* handle) {

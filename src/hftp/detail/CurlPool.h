@@ -12,9 +12,10 @@
 // out of the pool first, then its item's TransferDone is called. When curl_multi_perform asks to be
 // called again, nothing is reported in that tick; the next one performs again.
 //
-// AwaitActivity waits, at most for the given time, until one of the transfers' sockets is ready,
-// so that whoever drives the pool can tick again as soon as data is there instead of letting it
-// pile up until the next period. A pool without transfers answers false at once and calls nothing.
+// AwaitActivity waits, at most for the given time, until one of the transfers' sockets is ready
+// or one of libcurl's own timers has run out, so that whoever drives the pool can tick again as
+// soon as data is there instead of letting it pile up until the next period. A pool without
+// transfers answers false at once and calls nothing.
 //
 // Add and Remove may be called from inside Tick, by the handlers that libcurl calls during
 // curl_multi_perform (an observer that releases its service, or starts a new one, from inside a

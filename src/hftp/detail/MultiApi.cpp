@@ -20,6 +20,9 @@ class Libcurl final : public MultiApi {
   CURLMcode Poll(CURLM* multi, int timeoutMs, int* active) override {
     return curl_multi_poll(multi, nullptr, 0, timeoutMs, active);
   }
+  CURLMcode Timeout(CURLM* multi, long* timeoutMs) override {
+    return curl_multi_timeout(multi, timeoutMs);
+  }
 };
 
 }  // namespace

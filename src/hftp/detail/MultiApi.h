@@ -23,10 +23,12 @@ class MultiApi {
   // Waits up to `timeoutMs` for activity on the transfers' sockets; `active` counts the sockets
   // that had some.
   virtual CURLMcode Poll(CURLM* multi, int timeoutMs, int* active) = 0;
+  // How long until libcurl's next own timer runs out: 0 when one has, -1 when none is set.
+  virtual CURLMcode Timeout(CURLM* multi, long* timeoutMs) = 0;
 };
 
 // curl_multi_add_handle, curl_multi_remove_handle, curl_multi_perform, curl_multi_info_read,
-// curl_multi_poll.
+// curl_multi_poll, curl_multi_timeout.
 MultiApi& LibcurlMultiApi() noexcept;
 
 }  // namespace hftp::detail
