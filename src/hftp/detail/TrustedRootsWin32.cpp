@@ -13,6 +13,7 @@
 #include "hftp/detail/TrustedRoots.h"
 #include "hftp/detail/TrustedRootsWin32.h"
 #include "tools/UniqueHandle.h"
+#include "tools/WindowsHandles.h"
 
 namespace hftp::detail {
 namespace {
@@ -23,10 +24,6 @@ void CloseStore(HCERTSTORE store) noexcept {
 using UniqueStore = Tools::UniqueHandle<Tools::HandleTraits<HCERTSTORE, &CloseStore>>;
 using UniqueCertificate =
     Tools::UniqueHandle<Tools::HandleTraits<PCCERT_CONTEXT, &CertFreeCertificateContext>>;
-void FreeLocal(CERT_ENHKEY_USAGE* memory) noexcept {
-  LocalFree(memory);
-}
-using UniqueLocal = Tools::UniqueHandle<Tools::HandleTraits<CERT_ENHKEY_USAGE*, &FreeLocal>>;
 
 struct SystemStore {
   DWORD location;
@@ -115,7 +112,7 @@ bool DisallowedUsageAllowsServerAuthentication(const CERT_CONTEXT& certificate) 
                            CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &decodedSize)) {
     return false;
   }
-  const UniqueLocal owner(decoded);
+  const Tools::UniqueLocalMemory<CERT_ENHKEY_USAGE*> owner(decoded);
   return !NamesServerAuthentication(*decoded);
 }
 
