@@ -33,9 +33,12 @@ std::optional<long long> Number(const std::wstring& text, long long most) {
   return value;
 }
 
+// ASCII only: iswxdigit may also take the full-width digits of some locales.
 bool IsHex(const std::wstring& text) noexcept {
   for (const wchar_t c : text) {
-    if (!std::iswxdigit(c)) return false;
+    const bool hex =
+        (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+    if (!hex) return false;
   }
   return true;
 }
@@ -179,13 +182,18 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
       case Applied::Yes:
         break;
       case Applied::Invalid:
-        // A proxy password stays out of the answer, which scripts may log.
-        return Error(L"Invalid option " + (name == L"PROXYAUTH" ? L"/PROXYAUTH" : argument));
+        // A proxy password or a header's value (a token, a cookie) stays out of the answer,
+        // which scripts may log.
+        return Error(L"Invalid option " +
+                     (name == L"PROXYAUTH" || name == L"HEADER" ? L"/" + name : argument));
       case Applied::Unknown:
         return Error(L"Unknown option " + argument.substr(0, equals));
     }
   }
-  if (arguments.size() - next < 2) return Error(L"Missing url or path");
+  // A path that looks like an option is one placed after the url: the real path is still to come.
+  if (arguments.size() - next < 2 || IsOption(arguments[next + 1])) {
+    return Error(L"Missing url or path");
+  }
   command.request.url = arguments[next];
   command.request.path = arguments[next + 1];
   if (command.request.url.empty() || command.request.path.empty()) {

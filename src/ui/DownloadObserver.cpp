@@ -10,10 +10,16 @@
 
 namespace ui {
 
-bool ResumeHonoured(std::uint64_t resumeFrom, const hftp::ResponseInfo& response) noexcept {
-  return resumeFrom > 0 && response.statusCode == 206 && response.rangeFirst &&
-         *response.rangeFirst >= 0 &&
-         static_cast<std::uint64_t>(*response.rangeFirst) == resumeFrom;
+std::optional<std::uint64_t> BodyPlacement(const TargetOptions& target,
+                                           const hftp::ResponseInfo& response,
+                                           std::int64_t total) noexcept {
+  if (target.resumeFrom == 0 || response.statusCode != 206) return 0;
+  const bool startsAtTheEnd = response.rangeFirst && *response.rangeFirst >= 0 &&
+                              static_cast<std::uint64_t>(*response.rangeFirst) == target.resumeFrom;
+  // Without a size to compare, a changed resource cannot be told from the same one.
+  const bool sameResource = target.resourceSize > 0 && total == target.resourceSize;
+  if (startsAtTheEnd && sameResource) return target.resumeFrom;
+  return std::nullopt;
 }
 
 DownloadObserver::DownloadObserver(std::wstring path, ProgressView* view,
@@ -40,6 +46,8 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
     case hftp::StatusData:
       return TakeBlock(data);
     case hftp::StatusCompleted:
+      // An empty body arrives without any block: it still becomes a file.
+      if (!Failed() && !file_ && !StartFile(data.GetTotalSize())) return false;
       // The engine completes a transfer whose body it withheld (a "Connection: CLOSE" answer):
       // fewer bytes than the answer announced are no download. The count compares like with
       // like, as the DLL's libcurl decodes no content encoding.
@@ -48,10 +56,10 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
         Fail(Leftover::Delete);
         return false;
       }
-      Complete();
+      Complete(data.GetTotalSize());
       return true;
     case hftp::StatusSizeKnown:  // headers only: no body was asked for
-      Complete();
+      Complete(data.GetTotalSize());
       return true;
     case hftp::StatusAborted:
     case hftp::StatusConnectionError:
@@ -72,9 +80,8 @@ bool DownloadObserver::OnDataChunk(const hftp::IDataAccessor& data,
 
 void DownloadObserver::OnResponse(const hftp::ResponseInfo& response) noexcept {
   MSK_CHECK_THREAD(transferThread_);
-  // Comes before the first block: the file is not open yet.
-  appendAt_ = ResumeHonoured(target_.resumeFrom, response) ? target_.resumeFrom : 0;
-  received_ = appendAt_;
+  // Comes before the first block: the file is placed with it, when its total is known.
+  response_ = response;
 }
 
 void DownloadObserver::OnTransferError(const hftp::TransferError& error) noexcept {
@@ -101,12 +108,7 @@ void DownloadObserver::WaitForEnd(std::chrono::milliseconds timeout,
 bool DownloadObserver::TakeBlock(const hftp::IDataAccessor& data) noexcept {
   // Once failed, the file may be gone already; do not bring it back.
   if (Failed()) return false;
-  if (!file_ && !OpenFile()) {
-    // The engine sends nothing after a refused block, so the waiter must learn it from us.
-    facts_.cannotWrite = true;
-    Fail(Leftover::Keep);
-    return false;
-  }
+  if (!file_ && !StartFile(data.GetTotalSize())) return false;
   const std::uint32_t size = data.GetSize();
   DWORD written = 0;
   if (size != 0 && (::WriteFile(file_.Get(), data.GetData(), size, &written, nullptr) == FALSE ||
@@ -118,6 +120,25 @@ bool DownloadObserver::TakeBlock(const hftp::IDataAccessor& data) noexcept {
   }
   received_ += size;
   ShowProgress(data.GetTotalSize());
+  return true;
+}
+
+bool DownloadObserver::StartFile(std::int64_t total) noexcept {
+  // The engine sends nothing after a refused block, so the waiter must learn it from us.
+  const std::optional<std::uint64_t> placement = BodyPlacement(target_, response_, total);
+  if (!placement) {
+    facts_.rangeUnusable = true;
+    Fail(Leftover::Keep);  // what the file holds is still the start of the resource it was
+    return false;
+  }
+  appendAt_ = *placement;
+  received_ = appendAt_;
+  if (!OpenFile()) {
+    facts_.cannotWrite = true;
+    Fail(Leftover::Keep);
+    return false;
+  }
+  resourceSize_.store(total, std::memory_order_release);
   return true;
 }
 
@@ -153,14 +174,10 @@ bool DownloadObserver::MissesAnnouncedBytes(std::int64_t total) const noexcept {
   return total > 0 && received_ < static_cast<std::uint64_t>(total);
 }
 
-void DownloadObserver::Complete() noexcept {
+void DownloadObserver::Complete(std::int64_t total) noexcept {
   if (Failed()) return;
   // An empty resource arrives without any block: it still becomes a file.
-  if (!file_ && !OpenFile()) {
-    facts_.cannotWrite = true;
-    Fail(Leftover::Keep);
-    return;
-  }
+  if (!file_ && !StartFile(total)) return;
   file_.Reset();
   completed_.store(true, std::memory_order_release);
   ::SetEvent(ended_.Get());

@@ -55,6 +55,11 @@ DownloadOutcome ClassifyFailure(const TransferFacts& facts, std::chrono::millise
     if (outcome.detail.empty()) outcome.detail = "the server sent less than it announced";
     return outcome;
   }
+  if (facts.rangeUnusable) {
+    DownloadOutcome outcome = Outcome(DownloadResult::Failed, facts);
+    outcome.detail = "the server's range does not continue the file";
+    return outcome;
+  }
   // An error status, as the response's status line said or as libcurl ended the transfer on it.
   int httpStatus = facts.httpStatus;
   const std::int32_t code = facts.resultCode.value_or(facts.error ? facts.error->resultCode : 0);

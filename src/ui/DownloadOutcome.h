@@ -46,6 +46,9 @@ struct TransferFacts {
   std::optional<hftp::TransferError> error;  // libcurl's account, when it gave one
   bool cannotWrite = false;                  // the target could not be opened or a write fell short
   bool shortBody = false;  // completed with fewer bytes than the response announced
+  // A resumed request was answered with a range that does not continue the file: another range,
+  // or one of a resource that has changed since the file was begun.
+  bool rangeUnusable = false;
 };
 
 // The limits the transfer ran under, to tell its time-outs apart.

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdint>
 #include <optional>
 
 namespace ui {
@@ -18,7 +20,9 @@ namespace {
 // One transfer into the target, as far as it got.
 struct Attempt {
   DownloadOutcome outcome;
-  bool touched = false;  // the target was opened for writing
+  bool touched = false;           // the target was opened for writing
+  bool rangeUnusable = false;     // a resumed request got a range that does not continue the file
+  std::int64_t resourceSize = 0;  // when touched: of the resource whose bytes the file holds
 };
 
 // How the wait for one transfer ended.
@@ -73,6 +77,8 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   }
   service.reset();
   attempt.touched = observer->Touched();
+  attempt.resourceSize = observer->ResourceSize();
+  attempt.rangeUnusable = observer->Failed() && observer->Facts().rangeUnusable;
   return attempt;
 }
 
@@ -111,27 +117,48 @@ DownloadOutcome Job(const DownloadRequest& request, ProgressView* view,
                     const ServiceFactoryMaker& makeFactory, const CancelSignal& cancel) {
   hftp::RequestOptions options = request.options;
   options.resumeFrom = 0;
+  const int retries = std::max(request.retries, 0);
+  int retry = 0;  // the retries used so far
+  // A server that cannot continue the file may still serve the whole: the first start-over after
+  // such an answer is no retry. Once per job, so that a server that always answers so cannot
+  // keep the job going.
+  bool freeStartOverLeft = true;
+  std::int64_t resourceSize = 0;  // of the resource whose bytes the file holds
   bool touched = false;
+  std::chrono::milliseconds pause{0};
   DownloadOutcome outcome = Ended(DownloadResult::Failed);
-  for (int retry = 0; retry <= std::max(request.retries, 0); ++retry) {
-    if (retry > 0 && cancel.WaitFor(RetryDelay(retry))) {
+  for (bool first = true;; first = false) {
+    if (!first && cancel.WaitFor(pause)) {
       outcome = Ended(DownloadResult::Cancelled);
       break;
     }
     TargetOptions target;
     target.resumeFrom = static_cast<std::uint64_t>(options.resumeFrom);
+    target.resourceSize = resourceSize;
     target.keepPartial = true;  // for the next attempt to resume; deleted below if none succeeds
     const Attempt attempt =
         RunAttempt(request.url, request.path, options, target, view, makeFactory, &cancel);
     touched = touched || attempt.touched;
+    if (attempt.touched) resourceSize = attempt.resourceSize;
     outcome = attempt.outcome;
     if (outcome.result == DownloadResult::Completed) break;
-    // A server that cannot serve the rest (416) may still serve the whole.
-    const bool rangeRefused = outcome.result == DownloadResult::HttpError &&
-                              outcome.httpStatus == 416 && options.resumeFrom > 0;
-    if (!rangeRefused && !IsRetryable(outcome)) break;
-    options.resumeFrom =
-        !rangeRefused && touched ? static_cast<std::int64_t>(FileSizeAt(request.path)) : 0;
+    // A 416 to the range, or a range of a resource that has changed since the file was begun.
+    const bool startOver = options.resumeFrom > 0 &&
+                           (attempt.rangeUnusable || (outcome.result == DownloadResult::HttpError &&
+                                                      outcome.httpStatus == 416));
+    if (startOver && freeStartOverLeft) {
+      freeStartOverLeft = false;
+      pause = std::chrono::milliseconds(0);
+    } else if ((startOver || IsRetryable(outcome)) && retry < retries) {
+      pause = RetryDelay(++retry);
+    } else {
+      break;
+    }
+    // Only the start of a resource of a known size can be continued: its size tells a changed
+    // resource from the same one.
+    options.resumeFrom = !startOver && touched && resourceSize > 0
+                             ? static_cast<std::int64_t>(FileSizeAt(request.path))
+                             : 0;
   }
   if (outcome.result == DownloadResult::Completed && !request.sha256.empty()) {
     const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(request.path);

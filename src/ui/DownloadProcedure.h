@@ -19,12 +19,14 @@
 // abandoned and its partial file deleted.
 //
 // RunDownloadJob makes up to 1 + retries attempts as the request's options say, RetryDelay apart,
-// for as long as the outcome IsRetryable. An attempt after one that wrote bytes asks for the rest
-// only (RequestOptions::resumeFrom) and appends it when the server honours the range; otherwise,
-// and after a 416 to such a request, the file starts over. A completed file is checked against
-// the request's SHA-256. Raising `cancel` ends a transfer or a pause between attempts at once with
-// DownloadResult::Cancelled. Whatever the outcome other than Completed, nothing that the job wrote
-// is left at the path.
+// for as long as the outcome IsRetryable. An attempt after one that wrote bytes of a resource of
+// a known size asks for the rest only (RequestOptions::resumeFrom) and appends it when the server
+// continues the file with a range of a resource of that size (ui::BodyPlacement); after any
+// other answer the file starts over. A 416 to such a request, or a range that does not continue
+// the file, starts it over; the first time at once and without using up a retry. A completed
+// file is checked against the request's SHA-256. Raising `cancel` ends a transfer or a pause
+// between attempts at once with DownloadResult::Cancelled. Whatever the outcome other than
+// Completed, nothing that the job wrote is left at the path.
 //
 // Both tear the engine down after every attempt, also when nothing was started.
 //

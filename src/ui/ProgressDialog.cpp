@@ -159,7 +159,7 @@ void ProgressDialog::StartDownloadThread() {
   } catch (const std::system_error&) {
     // Without a thread nothing would ever close the dialog.
     succeeded_.store(false, std::memory_order_release);
-    ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    ::PostMessageW(window_, kDownloadEndedMessage, 0, 0);
   }
 }
 
@@ -172,7 +172,7 @@ void ProgressDialog::DownloadThreadEntry() noexcept {
   }
   if (!succeeded) succeeded_.store(false, std::memory_order_release);
   // The engine is down by now: no progress message can follow this one.
-  ::PostMessageW(window_, WM_CLOSE, 0, 0);
+  ::PostMessageW(window_, kDownloadEndedMessage, 0, 0);
 }
 
 void ProgressDialog::ShowPercent(int percent) noexcept {
@@ -299,6 +299,13 @@ void ProgressDialog::RequestCancel() noexcept {
 }
 
 LRESULT ProgressDialog::OnClose(UINT, WPARAM, LPARAM, bool&) {
+  // A close request from outside the dialog (End task): ending the dialog here would leave the
+  // download running with no window. With a Cancel button it cancels; without one it is ignored.
+  if (look_.cancelButton) RequestCancel();
+  return 0;
+}
+
+LRESULT ProgressDialog::OnDownloadEnded(UINT, WPARAM, LPARAM, bool&) {
   EndDialog(1);
   return 0;
 }

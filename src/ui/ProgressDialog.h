@@ -12,17 +12,19 @@
 //     ui::DownloadResult::Completed;
 //   });
 //
-// In its plain look (HTTPDownload's) the user cannot end it: the close command is greyed and there
-// are no buttons. The download thread closes it when the download has ended (and the engine is
-// shut down). The bar shows the percentage that the download's observer hands over from the
+// In its plain look (HTTPDownload's) the user cannot end it: the close command is greyed, there
+// are no buttons, and a close request from outside (WM_CLOSE: "End task") is ignored. The download
+// thread closes it when the download has ended (and the engine is shut down), with a message of
+// its own (kDownloadEndedMessage), so that nothing else can end the dialog while the download
+// runs. The bar shows the percentage that the download's observer hands over from the
 // transfer thread: the value travels in an atomic field, and a posted message (kProgressMessage)
 // makes the dialog's thread show it.
 //
 // DownloadDialogLook adds, each on request: a text line under the bar (ui/ProgressText.h), updated
 // by a timer four times a second from the byte counts the observer hands over; a "Cancel" button
-// (Escape and the title bar's close button do the same), which raises the task's CancelSignal and
-// then waits, greyed, for the task to end; and a marquee, a block running along the bar while
-// bytes arrive of a resource whose size is unknown.
+// (Escape, the title bar's close button and a close request from outside do the same), which
+// raises the task's CancelSignal and then waits, greyed, for the task to end; and a marquee, a
+// block running along the bar while bytes arrive of a resource whose size is unknown.
 //
 // Thread-safety: RunDownloadDialog blocks its caller: the installer's user-interface thread or the
 // thread that runs its sections (the owner then is the installer's window, ui/DialogOwner.h). The
@@ -49,6 +51,8 @@ namespace ui {
 
 // Posted to the dialog when the percentage in its field has changed.
 inline constexpr UINT kProgressMessage = WM_USER + 100;
+// Posted to the dialog by its download thread when the download has ended: the dialog ends.
+inline constexpr UINT kDownloadEndedMessage = WM_USER + 101;
 // The text line under the bar, when the look has one.
 inline constexpr int kDownloadTextControl = 139;
 // How often the text line (and the switch to and from the marquee) is brought up to date.
@@ -88,6 +92,7 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
   MSK_MESSAGE_HANDLER(WM_PAINT, OnPaint)
   MSK_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
   MSK_MESSAGE_HANDLER(kProgressMessage, OnProgress)
+  MSK_MESSAGE_HANDLER(kDownloadEndedMessage, OnDownloadEnded)
   MSK_MESSAGE_HANDLER(WM_TIMER, OnTimer)
   MSK_MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
   MSK_COMMAND_HANDLER(IDCANCEL, BN_CLICKED, OnCancel)
@@ -100,6 +105,7 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnProgress(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnDownloadEnded(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnControlColour(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnCancel(WORD notifyCode, WORD id, HWND control, bool& handled);

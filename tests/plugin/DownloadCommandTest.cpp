@@ -120,12 +120,18 @@ TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
       {WithUrlAndPath({L"/SHA256=" + std::wstring(63, L'a') + L"g"}),
        L"Invalid option /SHA256="
        L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaag"},
-      {WithUrlAndPath({L"/HEADER=no colon"}), L"Invalid option /HEADER=no colon"},
-      {WithUrlAndPath({L"/HEADER=: value"}), L"Invalid option /HEADER=: value"},
-      {WithUrlAndPath({L"/HEADER=X-A: 1\r\nX-B: 2"}), L"Invalid option /HEADER=X-A: 1\r\nX-B: 2"},
+      {WithUrlAndPath({L"/SHA256=" + std::wstring(63, L'a') + L"\xFF11"}),  // a full-width 1
+       L"Invalid option /SHA256="
+       L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\xFF11"},
+      {WithUrlAndPath({L"/RETRY=3 /CANCEL"}), L"Invalid option /RETRY=3 /CANCEL"},  // a variable
+      // A header's value may be a secret: not shown.
+      {WithUrlAndPath({L"/HEADER=no colon"}), L"Invalid option /HEADER"},
+      {WithUrlAndPath({L"/HEADER=: value"}), L"Invalid option /HEADER"},
+      {WithUrlAndPath({L"/header=Cookie: a\r\nX-B: 2"}), L"Invalid option /HEADER"},
       {WithUrlAndPath({L"/PROXYAUTH=secret"}), L"Invalid option /PROXYAUTH"},  // no password shown
       {WithUrlAndPath({L"/PROXYAUTH=u:secret"}), L"Invalid option /PROXYAUTH: it needs /PROXY"},
       {{L"/RETRY=3", kUrl}, L"Missing url or path"},
+      {{kUrl, L"/RETRY=3"}, L"Missing url or path"},  // an option after the url, taken as the path
       {{}, L"Missing url or path"},
       {{L"", kPath}, L"Missing url or path"},
   };

@@ -146,6 +146,8 @@ def route_bytes(req):
     range_header = req.headers.get("Range")
     if range_header is None or ignore_ranges or response.status != 200:
         return response
+    # ranged_size=M: a request with a range finds the resource changed to M bytes.
+    size = req.number("ranged_size", size)
     wanted = parse_range(range_header, size)
     if wanted is None:  # not a single byte range we understand: answered whole, as HTTP says
         return response

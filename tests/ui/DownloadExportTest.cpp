@@ -75,7 +75,10 @@ std::vector<int> WatchBar(HWND dialog) {
   return positions;
 }
 
-// When the download thread asked the dialog to close (its WM_CLOSE taken from this thread's
+// The message with which the download thread ends its dialog (ui/ProgressDialog.h).
+constexpr UINT kDownloadEndedMessage = WM_USER + 101;
+
+// When the download thread asked the dialog to close (its message taken from this thread's
 // queue). This is the end of the library's own work: what follows is the platform taking the
 // window down, which under wine without a window manager alone takes about two seconds.
 class CloseRequestClock {
@@ -95,7 +98,8 @@ class CloseRequestClock {
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_CLOSE && !seen_) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kDownloadEndedMessage &&
+        !seen_) {
       when_ = Clock::now();
       seen_ = true;
     }

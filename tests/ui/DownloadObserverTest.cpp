@@ -246,13 +246,17 @@ TEST(DownloadObserver, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange)
   struct Case {
     const char* what;
     hftp::ResponseInfo response;
+    std::int64_t total;  // as the response announced it
+    bool completes;
     const char* file;  // after "world" arrived
     std::vector<int> shown;
   };
   const Case cases[] = {
-      {"206 from byte 6", {206, 6}, "hello world", {100}},
-      {"200: the whole resource", {200, std::nullopt}, "world", {45}},
-      {"206 from elsewhere", {206, 0}, "world", {45}},
+      {"206 from byte 6", {206, 6}, 11, true, "hello world", {100}},
+      {"200: the whole resource", {200, std::nullopt}, 11, true, "world", {45}},
+      // Neither the rest of the file nor a whole one: refused, the file left for a start-over.
+      {"206 from elsewhere", {206, 0}, 11, false, "hello X", {}},
+      {"206 of a resource that changed", {206, 6}, 12, false, "hello X", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -261,14 +265,19 @@ TEST(DownloadObserver, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange)
     // What an earlier attempt left, with a stray byte after what it counted.
     ASSERT_TRUE(Deliver(*std::make_unique<DownloadObserver>(path, nullptr), "hello X", 0));
     RecordingView view;
-    DownloadObserver observer(path, &view, ui::TargetOptions{6, true});
+    DownloadObserver observer(path, &view, ui::TargetOptions{6, true, 11});
     observer.OnResponse(c.response);
-    ASSERT_TRUE(Deliver(observer, "world", 11));
-    EXPECT_TRUE(End(observer, hftp::StatusCompleted));
-    EXPECT_TRUE(observer.Completed());
+    EXPECT_EQ(Deliver(observer, "world", c.total), c.completes);
+    End(observer, hftp::StatusCompleted);  // a refused transfer stays refused
+    EXPECT_EQ(observer.Completed(), c.completes);
     EXPECT_EQ(Text(FileBytes(path)), c.file);
     EXPECT_EQ(view.shown, c.shown);
-    EXPECT_TRUE(observer.Touched());
+    EXPECT_EQ(observer.Touched(), c.completes);
+    if (c.completes) {
+      EXPECT_EQ(observer.ResourceSize(), c.total);
+    } else {
+      EXPECT_TRUE(observer.Facts().rangeUnusable);
+    }
   }
 }
 

@@ -1,4 +1,4 @@
-// The decisions a download makes between and after attempts: whether a response continues a
+// The decisions a download makes between and after attempts: where a response's body goes in a
 // resumed download, how a failure is named, whether it is tried again and after how long.
 #include "hftp/Status.h"
 #include "ui/DownloadObserver.h"
@@ -19,25 +19,37 @@ using ui::DownloadOutcome;
 using ui::DownloadResult;
 using ui::TransferFacts;
 
-TEST(ResumeHonoured, OnlyA206ThatStartsWhereTheFileEnds) {
+TEST(BodyPlacement, OnlyA206OfTheSameResourceThatStartsWhereTheFileEndsAppends) {
   struct Case {
     std::uint64_t resumeFrom;
     int statusCode;
     std::optional<std::int64_t> rangeFirst;
-    bool honoured;
+    std::int64_t total;  // as the response announced it
+    std::optional<std::uint64_t> placement;
   };
+  const std::optional<std::uint64_t> nowhere;
   const Case cases[] = {
-      {1000, 206, 1000, true},  {1000, 200, std::nullopt, false},  // the whole resource
-      {1000, 206, 0, false},  // a range, but not the one asked for
-      {1000, 206, 999, false},  {1000, 206, std::nullopt, false},  // no Content-Range to check
-      {0, 206, 0, false},                                          // nothing to resume
-      {1000, 416, 1000, false},
+      {1000, 206, 1000, 5000, 1000},
+      {1000, 200, std::nullopt, 6000, 0},  // the whole resource: the file starts over
+      {1000, 206, 0, 5000, nowhere},       // a range, but not the one asked for
+      {1000, 206, 999, 5000, nowhere},
+      {1000, 206, std::nullopt, 5000, nowhere},  // no Content-Range to check
+      {1000, 206, 1000, 6000, nowhere},          // the resource changed since the file was begun
+      {1000, 206, 1000, 0, nowhere},             // a size unknown now ("bytes 1000-4999/*")
+      {0, 206, 0, 5000, 0},                      // nothing to resume
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ui::ResumeHonoured(c.resumeFrom, hftp::ResponseInfo{c.statusCode, c.rangeFirst}),
-              c.honoured)
-        << c.resumeFrom << " " << c.statusCode;
+    ui::TargetOptions target;
+    target.resumeFrom = c.resumeFrom;
+    target.resourceSize = 5000;
+    EXPECT_EQ(ui::BodyPlacement(target, hftp::ResponseInfo{c.statusCode, c.rangeFirst}, c.total),
+              c.placement)
+        << c.resumeFrom << " " << c.statusCode << " " << c.total;
   }
+  // A file begun from a resource of unknown size cannot be continued.
+  ui::TargetOptions unknown;
+  unknown.resumeFrom = 1000;
+  EXPECT_EQ(ui::BodyPlacement(unknown, hftp::ResponseInfo{206, 1000}, 5000), nowhere);
 }
 
 TEST(RetryPolicy, DelaysDoubleFromOneSecondUpToThirty) {
@@ -103,6 +115,8 @@ TEST(ClassifyFailure, NamesEachWayATransferCanFail) {
   unwritable.cannotWrite = true;
   TransferFacts shortBody = facts(hftp::StatusCompleted, 0, std::nullopt);
   shortBody.shortBody = true;
+  TransferFacts rangeUnusable;  // refused before the first block: no final notification
+  rangeUnusable.rangeUnusable = true;
   struct Case {
     const char* what;
     TransferFacts facts;
@@ -141,6 +155,8 @@ TEST(ClassifyFailure, NamesEachWayATransferCanFail) {
       {"short body", shortBody, milliseconds(10), DownloadResult::ConnectionLost, 0,
        "the server sent less than it announced"},
       {"target", unwritable, milliseconds(10), DownloadResult::CannotWrite, 0, ""},
+      {"a range that does not continue the file", rangeUnusable, milliseconds(10),
+       DownloadResult::Failed, 0, "the server's range does not continue the file"},
       {"anything else", facts(hftp::StatusAccessDenied, 67, error(67, true)), milliseconds(10),
        DownloadResult::Failed, 0, "libcurl says 67"},
       {"aborted without a word", facts(hftp::StatusAborted, std::nullopt, std::nullopt),

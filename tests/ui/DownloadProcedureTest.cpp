@@ -199,4 +199,22 @@ TEST_F(DownloadProcedure, TheEndOfTheTransferEndsTheWaitWithoutWaitingForTheNext
   EXPECT_EQ(ScriptedNetwork::checks.load(), 1);
 }
 
+TEST_F(DownloadProcedure, AJobStartsOverWhenTheServerCannotContinueTheFile) {
+  // Every request without a range is dropped after a third of the body; a range is answered as if
+  // the resource had changed: to another size (a 206 that would splice two files into an "OK"),
+  // or to the size the file already has (a 416 on the last allowed attempt). Either way the job
+  // starts over without using up its retry, and that attempt is dropped again.
+  for (const std::string rangedSize : {"2000000", "1000000"}) {
+    ui::DownloadRequest request;
+    request.url = ServerUrl("/bytes?size=3000000&drop_after=1000000&drop_unranged=1&ranged_size=" +
+                            rangedSize);
+    request.path = folder_.Path(L"payload.bin");
+    request.retries = 1;
+    const ui::CancelSignal cancel;
+    const ui::DownloadOutcome outcome = ui::RunDownloadJob(request, &view_, kMakeFactory, cancel);
+    EXPECT_EQ(outcome.result, ui::DownloadResult::ConnectionLost) << rangedSize;
+    EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{}) << rangedSize;
+  }
+}
+
 }  // namespace
