@@ -1,5 +1,5 @@
-# Dependencies point one way, plugin -> ui -> hftp -> aotl -> tools: a layer's library may link only
-# libraries of the layers below it, and must link without any layer above it. MSK_LAYERS lists the
+# Dependencies point one way, plugin -> ui -> download -> hftp -> aotl -> tools: a layer's library
+# may link only libraries of the layers below it, and must link without any layer above it. MSK_LAYERS lists the
 # layers' libraries, lowest first.
 #
 # msk_check_layering() checks both, once every target exists:
@@ -9,7 +9,7 @@
 #   library whole, every object of it, with nothing but what that library names. A call from a
 #   layer into one above it (a symbol that only a higher layer defines) leaves an undefined
 #   reference there and fails the build.
-set(MSK_LAYERS msk_tools msk_aotl msk_hftp msk_ui msk_plugin_core)
+set(MSK_LAYERS msk_tools msk_aotl msk_hftp msk_download msk_ui msk_plugin_core)
 
 function(msk_check_layering)
   set(below "")

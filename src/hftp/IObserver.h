@@ -15,7 +15,7 @@
 // abort notification at destruction. State shared with other threads needs the observer's own
 // synchronisation. Calls must not throw: a throwing observer is treated as one refusing data.
 //
-// The two reports at the end (OnResponse, OnTransferError) came later; their defaults ignore them,
+// The two reports at the end (OnResponse, OnTransferEnd) came later; their defaults ignore them,
 // so an observer that knows only OnDataChunk sees the transfer exactly as before.
 
 #include <cstdint>
@@ -50,12 +50,12 @@ class IObserver {
   // that ends the transfer with an HTTP error or for a headers-only request.
   virtual void OnResponse(const ResponseInfo& /*response*/) {}
 
-  // libcurl's account of a failed transfer, right before the final notification that reports it
-  // (any status but StatusCompleted and StatusSizeKnown that completion sends). Failures that the
-  // service itself reports from a response's status line (StatusNotFound, StatusError) carry that
-  // line as their header line instead, and nothing is reported at destruction. A byte range that
-  // the service finds it cannot deliver is reported as CURLE_RANGE_ERROR.
-  virtual void OnTransferError(const TransferError& /*error*/) {}
+  // How the transfer ended, once, right before the final notification (hftp/ObserverReports.h):
+  // completion, a failure libcurl reported, an error status the header handler ended the transfer
+  // on, a headers-only request's size, or the release of an unfinished service. A completion
+  // whose result is no success (a 204 or 304, a body the engine withheld) still comes as
+  // StatusCompleted to OnDataChunk, as the engine has always reported it.
+  virtual void OnTransferEnd(const TransferResult& /*result*/) {}
 };
 
 }  // namespace hftp

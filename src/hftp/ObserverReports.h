@@ -1,11 +1,12 @@
 #pragma once
-// What a transfer tells its observer beyond bytes and status codes (hftp/IObserver.h):
+// What a transfer tells its observer beyond bytes and status codes (hftp/IObserver.h): the
+// response that carries the body, and one typed account of how the transfer ended.
 //
 //   void OnResponse(const hftp::ResponseInfo& response) override {
 //     appending_ = response.statusCode == 206 && response.rangeFirst == resumedAt_;
 //   }
-//   void OnTransferError(const hftp::TransferError& error) override {
-//     reason_ = error.message;  // e.g. "Failed to connect to host port 80 after 3 ms: ..."
+//   void OnTransferEnd(const hftp::TransferResult& result) override {
+//     if (result.kind == hftp::TransferResult::Kind::HttpStatus) status_ = result.httpStatus;
 //   }
 //
 // Plain values, valid only during the call that hands them over.
@@ -24,12 +25,33 @@ struct ResponseInfo {
   std::optional<std::int64_t> rangeFirst;
 };
 
-// A transfer that libcurl ended with a failure.
-struct TransferError {
-  std::int32_t resultCode = 0;  // libcurl's CURLcode
-  std::string message;          // libcurl's own words for it, or its generic text for the code
-  bool connected = false;       // a connection to the server (or proxy) had been made
-  int httpStatus = 0;           // the last response's status code; 0 when none was received
+// How one transfer ended: the engine's single classification of libcurl's result code, the final
+// response's status line and the limits the transfer ran under. Every kind but Completed is a
+// failure; nothing above the engine needs libcurl's codes to tell them apart.
+struct TransferResult {
+  enum class Kind {
+    Completed,       // a success status (2xx) and its whole body
+    HttpStatus,      // the final response was no success: httpStatus says which
+    CannotConnect,   // name lookup, refused or timed-out connect, TLS handshake
+    Certificate,     // the server's certificate did not verify
+    Stalled,         // connected, but nothing arrived for the stall limit
+    TimedOut,        // the whole-transfer limit ran out
+    ConnectionLost,  // the connection broke, or the body was withheld, before it all arrived
+    WriteRefused,    // the observer refused a block of the body
+    Cancelled,       // the service was released, or a callback aborted the transfer
+    RangeUnusable,   // the byte range asked for could not be delivered
+    Unrecoverable,   // asking again cannot help: unsupported or refused protocol, malformed
+                     // URL, too many redirects, an undecodable content encoding
+    Other,           // anything else
+  };
+
+  Kind kind = Kind::Other;
+  int httpStatus = 0;            // the final response's status code; 0 when none was received
+  std::int32_t resultCode = 0;   // libcurl's CURLcode, for logs; 0 when libcurl reported none
+  std::string message;           // libcurl's (or the engine's) words for a failure; UTF-8
+  bool connected = false;        // a connection to the server (or proxy) had been made
+
+  bool Succeeded() const noexcept { return kind == Kind::Completed; }
 };
 
 }  // namespace hftp

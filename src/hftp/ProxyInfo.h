@@ -24,4 +24,9 @@ struct ProxyInfo {
   std::string credentials;  // "user:password" as libcurl takes it (CURLOPT_PROXYUSERPWD)
 };
 
+// The settings of a proxy a caller names in its own UTF-16: `address` as libcurl takes it (an
+// empty one means "no proxy at all", not even one from the environment) and its "user:password"
+// (empty: none). Converted where every other request text is (detail/TransferRequest.cpp).
+ProxyInfo NamedProxy(const std::wstring& address, const std::wstring& credentials);
+
 }  // namespace hftp

@@ -7,14 +7,16 @@
 //   hftp::RequestOptions options;                      // the defaults ask for nothing extra
 //   options.stallTimeout = std::chrono::seconds(30);   // no byte for 30 s: the transfer fails
 //   options.connectTimeout = std::chrono::seconds(30);
-//   options.headers = {"X-Channel: beta"};
+//   options.headers = {L"X-Channel: beta"};
 //   options.resumeFrom = 1048576;                      // "Range: bytes=1048576-"
 //   auto service = factory.CreatePooledService(L"http://host/file", observer, options);
 //
 // Every field has a default that asks for what the creators without options do, so a field added
 // later leaves existing callers as they are. A transfer ended by one of the time limits reports
-// StatusConnectionError with result code 28 (CURLE_OPERATION_TIMEDOUT). Texts are UTF-8, as
-// libcurl takes them (hftp::ProxyInfo's are too).
+// StatusConnectionError with result code 28 (CURLE_OPERATION_TIMEDOUT). Texts are the caller's
+// UTF-16; the factory converts them to UTF-8, as libcurl takes them (hftp::ProxyInfo's are UTF-8
+// already). The factory's positional creators fill the same record: every service is made from
+// one.
 //
 // A plain value: thread-compatible.
 
@@ -40,9 +42,20 @@ struct RequestOptions {
   // connectTimeout.
   std::chrono::seconds totalTimeout{0};
   // Complete request header lines ("Name: value"), sent in order after libcurl's own.
-  std::vector<std::string> headers;
+  std::vector<std::wstring> headers;
   // The User-Agent header's value; empty: none is sent.
-  std::string userAgent;
+  std::wstring userAgent;
+  // HTTP credentials; an empty user sends none.
+  std::wstring user;
+  std::wstring password;
+  // One cookie line for libcurl's cookie store, passed as it is; empty: none.
+  std::string cookie;
+  // Non-empty: the request is a POST of these bytes.
+  std::vector<unsigned char> body;
+  // A byte range (-1 leaves that end open); 0 to 0 asks for the headers only, and the size comes
+  // as StatusSizeKnown.
+  std::int64_t rangeFrom = -1;
+  std::int64_t rangeTo = -1;
   // The proxy; absent: the factory's GetDefaultProxyInfo().
   std::optional<ProxyInfo> proxy;
   // Greater than 0: asks for the resource from this byte on ("Range: bytes=N-"). The body is

@@ -1,11 +1,12 @@
 #include "hftp/ServiceFactory.h"
 
+#include <chrono>
 #include <utility>
 
 #include "hftp/detail/LonerService.h"
 #include "hftp/detail/PooledService.h"
 #include "hftp/detail/ServerConnection.h"
-#include "tools/StringTools.h"
+#include "hftp/detail/TransferRequest.h"
 
 namespace hftp {
 namespace {
@@ -13,97 +14,124 @@ namespace {
 using detail::LonerService;
 using detail::PooledService;
 
-// A string that cannot be converted goes on empty; nothing here reports it.
-std::string Utf8(const std::wstring& text) {
-  std::string converted;
-  Tools::StringTools::ConvertToUtf8(text, converted);
-  return converted;
+// The request record of a positional creator.
+RequestOptions Positional(const std::wstring& user, const std::wstring& password,
+                          std::int32_t stallTimeout, const std::string& cookie) {
+  RequestOptions options;
+  options.user = user;
+  options.password = password;
+  options.stallTimeout = std::chrono::seconds(stallTimeout > 0 ? stallTimeout : 0);
+  options.cookie = cookie;
+  return options;
 }
 
-std::vector<std::string> Utf8Lines(const std::vector<std::wstring>& lines) {
-  std::vector<std::string> converted;
-  converted.reserve(lines.size());
-  for (const std::wstring& line : lines) converted.push_back(Utf8(line));
-  return converted;
+RequestOptions WithBody(RequestOptions options, std::vector<unsigned char> body) {
+  options.body = std::move(body);
+  return options;
+}
+
+RequestOptions WithRange(RequestOptions options, std::int64_t from, std::int64_t to) {
+  options.rangeFrom = from;
+  options.rangeTo = to;
+  return options;
 }
 
 }  // namespace
 
-ProxyInfo ServiceFactory::ProxyFor(const ProxyInfo* proxy) const {
-  return proxy != nullptr ? *proxy : GetDefaultProxyInfo();
+detail::TransferRequest ServiceFactory::Request(const std::wstring& url,
+                                                const RequestOptions& options,
+                                                const ProxyInfo* proxy) const {
+  const ProxyInfo* const chosen = proxy != nullptr ? proxy : options.proxy ? &*options.proxy : nullptr;
+  return detail::ToTransferRequest(url, options, chosen != nullptr ? *chosen : GetDefaultProxyInfo());
+}
+
+std::shared_ptr<IService> ServiceFactory::CreateLoner(const std::wstring& url,
+                                                      std::shared_ptr<IObserver> observer,
+                                                      const RequestOptions& options,
+                                                      const ProxyInfo* proxy) {
+  return std::make_shared<LonerService>(Request(url, options, proxy), std::move(observer));
+}
+
+std::shared_ptr<IService> ServiceFactory::CreatePooled(const std::wstring& url,
+                                                       std::shared_ptr<IObserver> observer,
+                                                       const RequestOptions& options,
+                                                       const ProxyInfo* proxy) {
+  return std::make_shared<PooledService>(Request(url, options, proxy), std::move(observer));
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, const std::vector<unsigned char>& body,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                        Utf8(user), Utf8(password), stallTimeout, cookie);
+  return CreateLoner(url, std::move(observer),
+                     WithBody(Positional(user, password, stallTimeout, cookie), body), proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, const std::string& body, std::shared_ptr<IObserver> observer,
     const ProxyInfo* proxy, const std::wstring& user, const std::wstring& password,
     std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                        Utf8(user), Utf8(password), stallTimeout, cookie);
+  return CreateLoner(url, std::move(observer),
+                     WithBody(Positional(user, password, stallTimeout, cookie),
+                              std::vector<unsigned char>(body.begin(), body.end())),
+                     proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, std::int64_t from, std::int64_t to,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), from, to, std::move(observer), ProxyFor(proxy),
-                                        Utf8(user), Utf8(password), stallTimeout, cookie);
+  return CreateLoner(url, std::move(observer),
+                     WithRange(Positional(user, password, stallTimeout, cookie), from, to), proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, std::shared_ptr<IObserver> observer, const ProxyInfo* proxy,
     const std::wstring& user, const std::wstring& password, std::int32_t stallTimeout,
     const std::vector<std::wstring>& headers, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), std::move(observer), ProxyFor(proxy), Utf8(user),
-                                        Utf8(password), stallTimeout, Utf8Lines(headers), cookie);
+  RequestOptions options = Positional(user, password, stallTimeout, cookie);
+  options.headers = headers;
+  return CreateLoner(url, std::move(observer), options, proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, const std::vector<unsigned char>& body,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout, cookie);
+  return CreatePooled(url, std::move(observer),
+                      WithBody(Positional(user, password, stallTimeout, cookie), body), proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, const std::string& body, std::shared_ptr<IObserver> observer,
     const ProxyInfo* proxy, const std::wstring& user, const std::wstring& password,
     std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout, cookie);
+  return CreatePooled(url, std::move(observer),
+                      WithBody(Positional(user, password, stallTimeout, cookie),
+                               std::vector<unsigned char>(body.begin(), body.end())),
+                      proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, std::int64_t from, std::int64_t to,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), from, to, std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout, cookie);
+  return CreatePooled(url, std::move(observer),
+                      WithRange(Positional(user, password, stallTimeout, cookie), from, to), proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, std::shared_ptr<IObserver> observer, const ProxyInfo* proxy,
     const std::wstring& user, const std::wstring& password, std::int32_t stallTimeout,
     const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout,
-                                         std::vector<std::string>(), cookie);
+  return CreatePooled(url, std::move(observer), Positional(user, password, stallTimeout, cookie),
+                      proxy);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(const std::wstring& url,
                                                               std::shared_ptr<IObserver> observer,
                                                               const RequestOptions& options) {
-  return std::make_shared<PooledService>(Utf8(url), std::move(observer),
-                                         options.proxy ? *options.proxy : GetDefaultProxyInfo(),
-                                         options);
+  return CreatePooled(url, std::move(observer), options, nullptr);
 }
 
 std::shared_ptr<IServerConnection> ServiceFactory::CreateServerConnection() {

@@ -28,6 +28,10 @@
 #include "hftp/IServiceFactory.h"
 #include "hftp/RequestOptions.h"
 
+namespace hftp::detail {
+struct TransferRequest;
+}
+
 namespace hftp {
 
 class ServiceFactory : public IServiceFactory {
@@ -86,7 +90,15 @@ class ServiceFactory : public IServiceFactory {
                                                         const RequestOptions& options);
 
  private:
-  ProxyInfo ProxyFor(const ProxyInfo* proxy) const;
+  // Every creator ends in one of these two, with its request as one record; `proxy` (when not
+  // null) wins over options.proxy, and GetDefaultProxyInfo() applies without either.
+  std::shared_ptr<IService> CreateLoner(const std::wstring& url, std::shared_ptr<IObserver> observer,
+                                        const RequestOptions& options, const ProxyInfo* proxy);
+  std::shared_ptr<IService> CreatePooled(const std::wstring& url,
+                                         std::shared_ptr<IObserver> observer,
+                                         const RequestOptions& options, const ProxyInfo* proxy);
+  detail::TransferRequest Request(const std::wstring& url, const RequestOptions& options,
+                                  const ProxyInfo* proxy) const;
 };
 
 }  // namespace hftp

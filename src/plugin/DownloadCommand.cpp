@@ -47,14 +47,8 @@ bool HasLineBreak(const std::wstring& text) noexcept {
   return text.find_first_of(L"\r\n") != std::wstring::npos;
 }
 
-// The conversions that answer with a flag: the throwing ones would bring the whole iostream
-// machinery into the DLL. A text that cannot be converted (half a surrogate pair) becomes empty.
-std::string Utf8(const std::wstring& text) {
-  std::string converted;
-  Tools::StringTools::ConvertToUtf8(text, converted);
-  return converted;
-}
-
+// The conversion that answers with a flag: the throwing one would bring the whole iostream
+// machinery into the DLL. A text that cannot be converted becomes empty.
 std::wstring Wide(const std::string& text) {
   std::wstring converted;
   Tools::StringTools::ConvertFromUtf8(text, converted);
@@ -76,8 +70,14 @@ bool TakesValue(const std::wstring& name) noexcept {
   return false;
 }
 
+// The proxy as the options name it, made into the engine's settings at the end.
+struct NamedProxy {
+  std::optional<std::wstring> address;
+  std::optional<std::wstring> credentials;
+};
+
 Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given,
-              DownloadCommand& command, bool& proxyAuthGiven) {
+              DownloadCommand& command, NamedProxy& proxy) {
   const bool flag = IsKnownFlag(name);
   if (!flag && !TakesValue(name)) return Applied::Unknown;
   // Flags take no value, the others need one (which may be empty).
@@ -106,36 +106,28 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   if (name == L"SHA256") {
     // Empty: no check, so that a script can pass a variable that may hold none.
     if (!value.empty() && (value.size() != 64 || !IsHex(value))) return Applied::Invalid;
-    command.request.sha256 = Utf8(value);
+    command.request.sha256.assign(value.begin(), value.end());  // hex digits: ASCII
     return Applied::Yes;
   }
   if (name == L"HEADER") {
     const auto colon = value.find(L':');
     if (colon == 0 || colon == std::wstring::npos || HasLineBreak(value)) return Applied::Invalid;
-    options.headers.push_back(Utf8(value));
+    options.headers.push_back(value);
     return Applied::Yes;
   }
   if (name == L"USERAGENT") {
     if (HasLineBreak(value)) return Applied::Invalid;
-    options.userAgent = Utf8(value);
+    options.userAgent = value;
     return Applied::Yes;
   }
   if (name == L"PROXY") {
     if (HasLineBreak(value)) return Applied::Invalid;
-    hftp::ProxyInfo proxy = options.proxy.value_or(hftp::ProxyInfo());
-    // An empty address with a host set hands libcurl "", which means: no proxy at all, not even
-    // one from the environment.
-    proxy.host = value.empty() ? "direct" : Utf8(value);
-    proxy.address = Utf8(value);
-    options.proxy = proxy;
+    proxy.address = value;
     return Applied::Yes;
   }
   if (name == L"PROXYAUTH") {
     if (HasLineBreak(value) || value.find(L':') == std::wstring::npos) return Applied::Invalid;
-    hftp::ProxyInfo proxy = options.proxy.value_or(hftp::ProxyInfo());
-    proxy.credentials = Utf8(value);
-    options.proxy = proxy;
-    proxyAuthGiven = true;
+    proxy.credentials = value;
     return Applied::Yes;
   }
   if (name == L"TEXT") {
@@ -149,7 +141,7 @@ DownloadCommand Defaults() {
   DownloadCommand command;
   command.request.options.stallTimeout = seconds(30);
   command.request.options.connectTimeout = seconds(30);
-  command.request.options.userAgent = std::string("MarlowSetupKit/") + MSK_VERSION_TEXT;
+  command.request.options.userAgent = L"MarlowSetupKit/" MSK_VERSION_TEXT;
   command.look.textLine = true;
   command.look.marquee = true;
   return command;
@@ -169,7 +161,7 @@ bool IsOption(const std::wstring& argument) noexcept {
 
 ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments) {
   DownloadCommand command = Defaults();
-  bool proxyAuthGiven = false;
+  NamedProxy proxy;
   std::size_t next = 0;
   for (; next < arguments.size() && IsOption(arguments[next]); ++next) {
     const std::wstring& argument = arguments[next];
@@ -178,7 +170,7 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
         Upper(argument.substr(1, equals == std::wstring::npos ? equals : equals - 1));
     std::optional<std::wstring> value;
     if (equals != std::wstring::npos) value = argument.substr(equals + 1);
-    switch (Apply(name, value, command, proxyAuthGiven)) {
+    switch (Apply(name, value, command, proxy)) {
       case Applied::Yes:
         break;
       case Applied::Invalid:
@@ -199,18 +191,21 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
   if (command.request.url.empty() || command.request.path.empty()) {
     return Error(L"Missing url or path");
   }
-  if (proxyAuthGiven &&
-      (!command.request.options.proxy || command.request.options.proxy->host.empty())) {
+  if (proxy.credentials && !proxy.address) {
     return Error(L"Invalid option /PROXYAUTH: it needs /PROXY");
+  }
+  if (proxy.address) {
+    command.request.options.proxy =
+        hftp::NamedProxy(*proxy.address, proxy.credentials.value_or(L""));
   }
   ParsedDownload parsed;
   parsed.command = std::move(command);
   return parsed;
 }
 
-std::wstring DownloadResultText(const ui::DownloadOutcome& outcome,
-                                const DownloadCommand& command) {
-  using ui::DownloadResult;
+std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
+                               const DownloadCommand& command) {
+  using download::DownloadResult;
   const hftp::RequestOptions& options = command.request.options;
   const std::wstring detail = Wide(outcome.detail);
   switch (outcome.result) {
@@ -236,6 +231,7 @@ std::wstring DownloadResultText(const ui::DownloadOutcome& outcome,
       return L"Cancelled";
     case DownloadResult::ChecksumMismatch:
       return L"SHA-256 mismatch";
+    case DownloadResult::Unrecoverable:
     case DownloadResult::Failed:
       break;
   }

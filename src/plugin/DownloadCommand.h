@@ -14,8 +14,8 @@
 //
 // Pure functions: thread-safe.
 
-#include "ui/DownloadOutcome.h"
-#include "ui/DownloadProcedure.h"
+#include "download/Job.h"
+#include "download/Outcome.h"
 #include "ui/ProgressDialog.h"
 
 #include <optional>
@@ -25,7 +25,7 @@
 namespace plugin {
 
 struct DownloadCommand {
-  ui::DownloadRequest request;  // url, path, retries, checksum and the transfer's options
+  download::DownloadRequest request;  // url, path, retries, checksum and the transfer's options
   bool silent = false;          // /SILENT: no window at all
   ui::DownloadDialogLook look;  // the text line always; /CANCEL adds the button
 };
@@ -42,6 +42,7 @@ bool IsOption(const std::wstring& argument) noexcept;
 ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments);
 
 // The result line for `outcome` of `command`: "OK", "HTTP 404", "Cancelled", ...
-std::wstring DownloadResultText(const ui::DownloadOutcome& outcome, const DownloadCommand& command);
+std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
+                               const DownloadCommand& command);
 
 }  // namespace plugin

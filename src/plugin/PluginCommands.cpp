@@ -8,8 +8,8 @@
 #include "plugin/PluginCall.h"
 #include "plugin/PluginServiceFactory.h"
 #include "tools/FileDigest.h"
-#include "ui/CancelSignal.h"
-#include "ui/DownloadProcedure.h"
+#include "download/CancelSignal.h"
+#include "download/Job.h"
 #include "ui/ProgressDialog.h"
 
 #include <optional>
@@ -37,19 +37,21 @@ std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
   return arguments;
 }
 
-ui::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, bool silent) {
-  const ui::ServiceFactoryMaker makeFactory = [] { return CreateServiceFactory(); };
+download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, bool silent) {
+  // This call owns the engine: its threads end with the download.
+  const download::EngineSession engine;
+  const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
   if (silent) {
-    const ui::CancelSignal nobodyCancels;
-    return ui::RunDownloadJob(command.request, nullptr, makeFactory, nobodyCancels);
+    const download::CancelSignal nobodyCancels;
+    return download::RunJob(command.request, *factory, nullptr, nobodyCancels);
   }
   // Stays as it is when the dialog cannot be shown at all: the download then never runs.
-  ui::DownloadOutcome outcome;
+  download::DownloadOutcome outcome;
   outcome.detail = "the download dialog could not be shown";
   ui::RunDownloadDialog(parent, command.look,
-                        [&](ui::ProgressView* view, const ui::CancelSignal& cancel) {
-                          outcome = ui::RunDownloadJob(command.request, view, makeFactory, cancel);
-                          return outcome.result == ui::DownloadResult::Completed;
+                        [&](download::ProgressView* view, const download::CancelSignal& cancel) {
+                          outcome = download::RunJob(command.request, *factory, view, cancel);
+                          return outcome.result == download::DownloadResult::Completed;
                         });
   return outcome;
 }

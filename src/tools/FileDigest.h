@@ -1,5 +1,6 @@
 #pragma once
-// The SHA-256 digest of a file, computed by Windows' own cryptography (bcrypt), as lower-case hex.
+// The SHA-256 digest of a file, computed by Windows' own cryptography (bcrypt; OpenSSL in the
+// native builds), as lower-case hex.
 //
 //   std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(L"C:\\payload.exe");
 //   if (digest && *digest == expected) ...

@@ -5,7 +5,7 @@
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
-#include "ui/ProgressText.h"
+#include "download/ProgressText.h"
 #include "ui/ResourceBitmap.h"
 
 #include <commctrl.h>
@@ -42,15 +42,6 @@ std::chrono::milliseconds Now() noexcept {
 }
 
 }  // namespace
-
-bool RunDownloadDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory) {
-  return RunDownloadDialog(
-      nullptr, DownloadDialogLook(),
-      [url = std::move(url), path = std::move(path), makeFactory = std::move(makeFactory)](
-          ProgressView* view, const CancelSignal&) {
-        return RunDownload(url, path, view, makeFactory);
-      });
-}
 
 bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task) {
   ProgressDialog dialog(std::move(look), std::move(task));
@@ -228,12 +219,12 @@ LRESULT ProgressDialog::OnTimer(UINT, WPARAM wParam, LPARAM, bool& handled) {
 void ProgressDialog::UpdateTextLine() noexcept {
   if (!look_.textLine) return;
   try {
-    ProgressSample sample;
+    download::ProgressSample sample;
     sample.received = received_.load(std::memory_order_acquire);
     sample.total = total_.load(std::memory_order_relaxed);
     rate_.Add(Now(), sample.received);
     sample.bytesPerSecond = rate_.BytesPerSecond();
-    const std::wstring text = ProgressText(look_.textPattern, sample);
+    const std::wstring text = download::ProgressText(look_.textPattern, sample);
     const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
     const int length = ::GetWindowTextLengthW(line);
     std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');

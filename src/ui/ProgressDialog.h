@@ -1,15 +1,13 @@
 #pragma once
 // The modal download dialog: the skinned progress bar on the skin background and the text
-// "Downloading Velmar...", while a thread of its own runs the download (ui/DownloadProcedure.h).
-//
-//   bool ok = ui::RunDownloadDialog(url, path, [] { return MakeFactory(); });   // HTTPDownload
+// "Downloading Velmar...", while a thread of its own runs the download (download/Job.h).
 //
 //   ui::DownloadDialogLook look;
 //   look.textLine = look.cancelButton = look.marquee = true;
-//   bool ok = ui::RunDownloadDialog(owner, look, [&](ui::ProgressView* view,
-//                                                    const ui::CancelSignal& cancel) {
-//     return ui::RunDownloadJob(request, view, make, cancel).result ==
-//     ui::DownloadResult::Completed;
+//   bool ok = ui::RunDownloadDialog(owner, look, [&](download::ProgressView* view,
+//                                                    const download::CancelSignal& cancel) {
+//     return download::RunJob(request, factory, view, cancel).result ==
+//            download::DownloadResult::Completed;
 //   });
 //
 // In its plain look (HTTPDownload's) the user cannot end it: the close command is greyed, there
@@ -20,7 +18,7 @@
 // transfer thread: the value travels in an atomic field, and a posted message (kProgressMessage)
 // makes the dialog's thread show it.
 //
-// DownloadDialogLook adds, each on request: a text line under the bar (ui/ProgressText.h), updated
+// DownloadDialogLook adds, each on request: a text line under the bar (download/ProgressText.h), updated
 // by a timer four times a second from the byte counts the observer hands over; a "Cancel" button
 // (Escape, the title bar's close button and a close request from outside do the same), which
 // raises the task's CancelSignal and then waits, greyed, for the task to end; and a marquee, a
@@ -30,14 +28,13 @@
 // thread that runs its sections (the owner then is the installer's window, ui/DialogOwner.h). The
 // object lives on that thread's stack; the download thread is joined before it goes.
 
-#include "ui/CancelSignal.h"
+#include "download/CancelSignal.h"
+#include "download/ProgressView.h"
+#include "download/TransferRate.h"
 #include "ui/DialogImpl.h"
-#include "ui/DownloadProcedure.h"
 #include "ui/Gdi.h"
 #include "ui/PatternPiece.h"
-#include "ui/ProgressView.h"
 #include "ui/SkinProgress.h"
-#include "ui/TransferRate.h"
 
 #include <windows.h>
 
@@ -60,24 +57,20 @@ inline constexpr UINT kTextUpdateMilliseconds = 250;
 
 struct DownloadDialogLook {
   bool textLine = false;
-  std::wstring textPattern;  // ui::ProgressText's pattern; empty: the default wording
+  std::wstring textPattern;  // download::ProgressText's pattern; empty: the default wording
   bool cancelButton = false;
   bool marquee = false;
 };
 
 // The work behind the dialog, run on its download thread: true when the download succeeded.
-using DownloadTask = std::function<bool(ProgressView* view, const CancelSignal& cancel)>;
-
-// Downloads `url` into `path` behind the plain dialog, modal over the installer's window. True
-// when the file was downloaded; false when it was not or the dialog could not be shown (the
-// download then never starts).
-bool RunDownloadDialog(std::wstring url, std::wstring path, ServiceFactoryMaker makeFactory);
+using DownloadTask =
+    std::function<bool(download::ProgressView* view, const download::CancelSignal& cancel)>;
 
 // Runs `task` behind a dialog of `look`, modal over `owner` (null: the installer's window). The
 // task's answer, or false when the dialog could not be shown (the task then never runs).
 bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task);
 
-class ProgressDialog final : public DialogImpl, private ProgressView {
+class ProgressDialog final : public DialogImpl, private download::ProgressView {
  public:
   ProgressDialog(DownloadDialogLook look, DownloadTask task);
   // Waits for the download thread.
@@ -132,12 +125,12 @@ class ProgressDialog final : public DialogImpl, private ProgressView {
   std::atomic<std::int64_t> total_{0};
   const DownloadDialogLook look_;
   const DownloadTask task_;
-  CancelSignal cancel_;
+  download::CancelSignal cancel_;
   std::atomic<bool> succeeded_{true};
   bool downloadStarted_ = false;
   gdi::UniqueHBitmap background_;
   PatternPiece textBackground_;  // the skin beneath the text line
-  TransferRate rate_;
+  download::TransferRate rate_;
   bool marqueeRunning_ = false;
   std::wstring text_;
   // Set at initialisation, before the download thread starts: the other threads post to it.

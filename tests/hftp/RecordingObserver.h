@@ -35,8 +35,8 @@ class RecordingObserver : public IObserver {
   void OnResponse(const ResponseInfo& response) override {
     responses.push_back({response, notifications_.size()});
   }
-  void OnTransferError(const TransferError& error) override {
-    errors.push_back({error, notifications_.size()});
+  void OnTransferEnd(const TransferResult& result) override {
+    ends.push_back({result, notifications_.size()});
   }
 
   // Everything received, in order.
@@ -50,7 +50,7 @@ class RecordingObserver : public IObserver {
   const Notification* Final() const;
 
   std::vector<Reported<ResponseInfo>> responses;
-  std::vector<Reported<TransferError>> errors;
+  std::vector<Reported<TransferResult>> ends;
   std::uint32_t speedLimit = kUnlimited;
   // Refuse the data notification with this 1-based number.
   std::optional<std::size_t> refuseChunk;

@@ -4,6 +4,9 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
+#include <string>
+
 namespace hftp::detail {
 namespace {
 
@@ -48,6 +51,80 @@ TEST(ResultClassification, CertificateProblemsBeyondTheTableAreAccessDenied) {
        {CURLE_SSL_CACERT_BADFILE, CURLE_SSL_CRL_BADFILE, CURLE_SSL_ISSUER_ERROR,
         CURLE_SSL_PINNEDPUBKEYNOTMATCH, CURLE_SSL_INVALIDCERTSTATUS, CURLE_SSL_CLIENTCERT}) {
     EXPECT_EQ(ClassifyResult(code), StatusAccessDenied) << code;
+  }
+}
+
+TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
+  using Kind = TransferResult::Kind;
+  const auto ended = [](int code, bool connected, std::chrono::milliseconds elapsed,
+                        int response = 0) {
+    TransferFacts facts;
+    facts.resultCode = code;
+    facts.connected = connected;
+    facts.elapsed = elapsed;
+    facts.responseCode = response;
+    facts.totalTimeout = std::chrono::seconds(60);
+    facts.message = code == CURLE_OK ? "" : "libcurl says " + std::to_string(code);
+    return facts;
+  };
+  const std::chrono::milliseconds soon{10};
+  TransferFacts errorStatus = ended(CURLE_OK, true, soon, 503);
+  errorStatus.endedOnErrorStatus = true;
+  TransferFacts withheld = ended(CURLE_OK, true, soon, 200);
+  withheld.bodyWithheld = true;
+  TransferFacts headersOnly = ended(CURLE_OK, true, soon, 200);
+  headersOnly.headersOnly = true;
+  TransferFacts pastTheEnd = ended(CURLE_OK, true, soon, 200);
+  pastTheEnd.rangeUndeliverable = true;
+  struct Case {
+    const char* what;
+    TransferFacts facts;
+    Kind kind;
+    int httpStatus;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a 200 with its body", ended(CURLE_OK, true, soon, 200), Kind::Completed, 200, ""},
+      {"a 206", ended(CURLE_OK, true, soon, 206), Kind::Completed, 206, ""},
+      {"headers only", headersOnly, Kind::Completed, 200, ""},
+      {"an error status the header handler ended on", errorStatus, Kind::HttpStatus, 503, ""},
+      {"libcurl's fail-on-error", ended(CURLE_HTTP_RETURNED_ERROR, true, soon, 410),
+       Kind::HttpStatus, 410, ""},
+      {"204: no content", ended(CURLE_OK, true, soon, 204), Kind::HttpStatus, 204, ""},
+      {"304: not modified", ended(CURLE_OK, true, soon, 304), Kind::HttpStatus, 304, ""},
+      {"a redirect without a Location", ended(CURLE_OK, true, soon, 302), Kind::HttpStatus, 302,
+       ""},
+      {"a withheld body", withheld, Kind::ConnectionLost, 200, "the server withheld the body"},
+      {"a range past the end", pastTheEnd, Kind::RangeUnusable, 200,
+       "the range asked for lies past the resource's end"},
+      {"refused", ended(7, false, soon), Kind::CannotConnect, 0, "libcurl says 7"},
+      {"unknown host", ended(6, false, soon), Kind::CannotConnect, 0, "libcurl says 6"},
+      {"TLS handshake", ended(35, true, soon), Kind::CannotConnect, 0, "libcurl says 35"},
+      {"connect time-out", ended(28, false, std::chrono::seconds(30)), Kind::CannotConnect, 0,
+       "libcurl says 28"},
+      {"stall", ended(28, true, std::chrono::seconds(40)), Kind::Stalled, 0, "libcurl says 28"},
+      {"whole-transfer limit", ended(28, true, std::chrono::seconds(60)), Kind::TimedOut, 0,
+       "libcurl says 28"},
+      {"certificate", ended(60, true, soon), Kind::Certificate, 0, "libcurl says 60"},
+      {"newer certificate code", ended(90, true, soon), Kind::Certificate, 0, "libcurl says 90"},
+      {"dropped", ended(18, true, soon), Kind::ConnectionLost, 0, "libcurl says 18"},
+      {"reset", ended(56, true, soon), Kind::ConnectionLost, 0, "libcurl says 56"},
+      {"a refused block", ended(CURLE_WRITE_ERROR, true, soon), Kind::WriteRefused, 0,
+       "libcurl says 23"},
+      {"aborted", ended(CURLE_ABORTED_BY_CALLBACK, true, soon), Kind::Cancelled, 0,
+       "libcurl says 42"},
+      {"unsupported protocol", ended(1, false, soon), Kind::Unrecoverable, 0, "libcurl says 1"},
+      {"malformed URL", ended(3, false, soon), Kind::Unrecoverable, 0, "libcurl says 3"},
+      {"too many redirects", ended(47, true, soon), Kind::Unrecoverable, 0, "libcurl says 47"},
+      {"undecodable encoding", ended(61, true, soon), Kind::Unrecoverable, 0, "libcurl says 61"},
+      {"anything else", ended(67, true, soon), Kind::Other, 0, "libcurl says 67"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TransferResult result = ClassifyTransfer(c.facts);
+    EXPECT_EQ(result.kind, c.kind);
+    EXPECT_EQ(result.httpStatus, c.httpStatus);
+    EXPECT_EQ(result.message, c.message);
   }
 }
 

@@ -261,7 +261,7 @@ TEST(ServiceOptions, RequestOptionsSetTheStallAndConnectLimits) {
     }
     Replace(expected, Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
             Opt::Long(CURLOPT_CONNECTTIMEOUT, c.connectTimeout));
-    EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), options), expected);
+    EXPECT_EQ(Record(RequestFor(kUrl, options), nullptr), expected);
   }
 }
 
@@ -277,9 +277,9 @@ TEST(ServiceOptions, RequestOptionsAddWhatTheyAskFor) {
   RequestOptions endless;
   endless.totalTimeout = std::chrono::seconds(1LL << 40);
   RequestOptions headers;
-  headers.headers = {"X-One: 1", "X-Two: 2"};
+  headers.headers = {L"X-One: 1", L"X-Two: 2"};
   RequestOptions agent;
-  agent.userAgent = "MarlowSetupKit/0.1.0";
+  agent.userAgent = L"MarlowSetupKit/0.1.0";
   RequestOptions resumed;
   resumed.resumeFrom = 1048576;
   RequestOptions negative;
@@ -315,7 +315,7 @@ TEST(ServiceOptions, RequestOptionsAddWhatTheyAskFor) {
     Sequence expected = PlainGet(kUrl);
     for (const auto& [after, entries] : c.insertions) InsertAfter(expected, after, entries);
     for (const auto& [from, to] : c.replacements) Replace(expected, from, to);
-    EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), c.options), expected);
+    EXPECT_EQ(Record(RequestFor(kUrl, c.options), nullptr), expected);
   }
 }
 

@@ -124,9 +124,8 @@ TEST(ServiceRange, RangesThatCannotBeDeliveredFail) {
         RunRange(TestServer::Url(std::string("/bytes?size=5000") + c.query), c.from, c.to);
     EXPECT_EQ(observer->FinalStatus(), StatusTransferError);
     EXPECT_EQ(observer->Body(), "");
-    ASSERT_EQ(observer->errors.size(), 1u);
-    EXPECT_EQ(observer->errors[0].report.resultCode, CURLE_RANGE_ERROR);
-    EXPECT_EQ(observer->errors[0].report.message, curl_easy_strerror(CURLE_RANGE_ERROR));
+    ASSERT_EQ(observer->ends.size(), 1u);
+    EXPECT_EQ(observer->ends[0].report.kind, TransferResult::Kind::RangeUnusable);
   }
 }
 

@@ -74,8 +74,9 @@ TEST(ServiceStallTimeout, EndsAStalledBodyOnlyWhenPositive) {
   EXPECT_EQ(observer->Final()->resultCode, CURLE_OPERATION_TIMEDOUT);
   EXPECT_EQ(observer->Body(), "");
   // Told apart from a connect timeout, which ends with the same code.
-  ASSERT_EQ(observer->errors.size(), 1u);
-  EXPECT_TRUE(observer->errors[0].report.connected);
+  ASSERT_EQ(observer->ends.size(), 1u);
+  EXPECT_EQ(observer->ends[0].report.kind, TransferResult::Kind::Stalled);
+  EXPECT_TRUE(observer->ends[0].report.connected);
 }
 
 TEST(ServiceRequest, BodyChoosesBetweenGetAndPost) {
@@ -175,7 +176,8 @@ TEST(ServiceResponse, TheResponseWithTheBodyIsAnnouncedOnceBeforeIt) {
     EXPECT_EQ(observer->responses[0].after, 0u);
     EXPECT_EQ(observer->responses[0].report.statusCode, c.statusCode);
     EXPECT_EQ(observer->responses[0].report.rangeFirst, c.rangeFirst);
-    EXPECT_TRUE(observer->errors.empty());
+    ASSERT_EQ(observer->ends.size(), 1u);
+    EXPECT_EQ(observer->ends[0].report.kind, TransferResult::Kind::Completed);
   }
   // A response that ends the transfer with its status is not announced.
   const auto missing = RunGet(GetRequest{TestServer::Url("/status/404")});
@@ -253,18 +255,18 @@ TEST(ServiceFailure, EachFailureEndsWithItsStatusAndResultCode) {
     auto observer = RunGet(GetRequest{c.url});
     ASSERT_EQ(observer->FinalStatus(), c.status);
     EXPECT_EQ(observer->Final()->resultCode, c.result);
-    ASSERT_EQ(observer->errors.size(), 1u);
-    const TransferError& error = observer->errors[0].report;
-    EXPECT_EQ(observer->errors[0].after, observer->All().size() - 1);  // right before the final
+    ASSERT_EQ(observer->ends.size(), 1u);
+    const TransferResult& error = observer->ends[0].report;
+    EXPECT_EQ(observer->ends[0].after, observer->All().size() - 1);  // right before the final
     EXPECT_EQ(error.resultCode, c.result);
     EXPECT_FALSE(error.message.empty());
     EXPECT_EQ(error.connected, c.connected);
   }
   // libcurl's words, not only the code's generic text.
   const auto refused = RunGet(GetRequest{cases[1].url});
-  ASSERT_EQ(refused->errors.size(), 1u);
-  EXPECT_NE(refused->errors[0].report.message.find(closedPort), std::string::npos)
-      << refused->errors[0].report.message;
+  ASSERT_EQ(refused->ends.size(), 1u);
+  EXPECT_NE(refused->ends[0].report.message.find(closedPort), std::string::npos)
+      << refused->ends[0].report.message;
   auto dropped = RunGet(GetRequest{cases[0].url});
   EXPECT_EQ(dropped->Body(), PatternBytes(0, 5000));  // what arrived before the drop
 

@@ -4,6 +4,12 @@
 
 namespace hftp::test {
 
+detail::TransferRequest RequestFor(const std::string& url, const RequestOptions& options) {
+  detail::TransferRequest request = detail::ToTransferRequest(L"", options, ProxyInfo());
+  request.url = url;
+  return request;
+}
+
 std::string PatternBytes(std::int64_t offset, std::size_t length) {
   constexpr std::int64_t kPeriod = 65521;
   std::string bytes;
@@ -38,7 +44,7 @@ std::shared_ptr<RecordingObserver> RunRange(const std::string& url, std::int64_t
 std::shared_ptr<RecordingObserver> RunWithOptions(const std::string& url,
                                                   const RequestOptions& options) {
   auto observer = std::make_shared<RecordingObserver>();
-  detail::Service service(url, observer, ProxyInfo(), options);
+  detail::Service service(RequestFor(url, options), observer);
   service.Run();
   return observer;
 }

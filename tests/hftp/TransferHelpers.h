@@ -11,6 +11,7 @@
 #include "RecordingObserver.h"
 #include "hftp/ProxyInfo.h"
 #include "hftp/RequestOptions.h"
+#include "hftp/detail/TransferRequest.h"
 
 namespace hftp::test {
 
@@ -33,6 +34,8 @@ struct GetRequest {
 // has seen everything, the destructor's notifications included.
 void RunGet(const GetRequest& request, const std::shared_ptr<RecordingObserver>& observer);
 std::shared_ptr<RecordingObserver> RunGet(const GetRequest& request);
+// `options` as the factory makes them into a transfer's request, for `url` (UTF-8) without a proxy.
+detail::TransferRequest RequestFor(const std::string& url, const RequestOptions& options);
 std::shared_ptr<RecordingObserver> RunRange(const std::string& url, std::int64_t from,
                                             std::int64_t to);
 std::shared_ptr<RecordingObserver> RunWithOptions(const std::string& url,

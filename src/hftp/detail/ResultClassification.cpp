@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 namespace hftp::detail {
 namespace {
@@ -57,7 +58,83 @@ const ResultGroup kGroups[] = {
       CURLE_SSL_PINNEDPUBKEYNOTMATCH, CURLE_SSL_INVALIDCERTSTATUS, CURLE_SSL_CLIENTCERT}},
 };
 
+using Kind = TransferResult::Kind;
+
+bool IsOneOf(int code, std::initializer_list<int> codes) noexcept {
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+// The server's certificate did not verify: peer verification, the trusted roots, revocation list,
+// issuer check, pinned key, certificate status, and the client-certificate failures Schannel
+// reports.
+constexpr std::initializer_list<int> kCertificateCodes = {
+    CURLE_PEER_FAILED_VERIFICATION, CURLE_SSL_CACERT_BADFILE,       CURLE_SSL_CRL_BADFILE,
+    CURLE_SSL_ISSUER_ERROR,         CURLE_SSL_PINNEDPUBKEYNOTMATCH, CURLE_SSL_INVALIDCERTSTATUS,
+    CURLE_SSL_CLIENTCERT};
+
+// Asking again the same way gives the same answer.
+constexpr std::initializer_list<int> kUnrecoverableCodes = {
+    CURLE_UNSUPPORTED_PROTOCOL, CURLE_URL_MALFORMAT, CURLE_NOT_BUILT_IN, CURLE_TOO_MANY_REDIRECTS,
+    CURLE_BAD_CONTENT_ENCODING};
+
+// A success that carries the resource: 204 and 205 say there is none.
+bool IsSuccessStatus(int code) noexcept {
+  return code >= 200 && code <= 299 && code != 204 && code != 205;
+}
+
+TransferResult Result(Kind kind, const TransferFacts& facts, std::string message) {
+  TransferResult result;
+  result.kind = kind;
+  result.httpStatus = facts.responseCode;
+  result.resultCode = facts.resultCode;
+  result.message = std::move(message);
+  result.connected = facts.connected;
+  return result;
+}
+
 }  // namespace
+
+TransferResult ClassifyTransfer(const TransferFacts& facts) {
+  const int code = facts.resultCode;
+  if (facts.endedOnErrorStatus ||
+      (code == CURLE_HTTP_RETURNED_ERROR && facts.responseCode >= 400)) {
+    return Result(Kind::HttpStatus, facts, "");
+  }
+  if (facts.rangeUndeliverable) {
+    return Result(Kind::RangeUnusable, facts, "the range asked for lies past the resource's end");
+  }
+  if (code == CURLE_OK) {
+    if (facts.headersOnly) return Result(Kind::Completed, facts, "");
+    // A 204, a 304 or a redirect without a Location is an answer, but not the resource.
+    if (facts.responseCode != 0 && !IsSuccessStatus(facts.responseCode)) {
+      return Result(Kind::HttpStatus, facts, "");
+    }
+    if (facts.bodyWithheld) {
+      return Result(Kind::ConnectionLost, facts, "the server withheld the body");
+    }
+    return Result(Kind::Completed, facts, "");
+  }
+  if (code == CURLE_ABORTED_BY_CALLBACK) return Result(Kind::Cancelled, facts, facts.message);
+  if (code == CURLE_WRITE_ERROR) return Result(Kind::WriteRefused, facts, facts.message);
+  if (IsOneOf(code, kCertificateCodes)) return Result(Kind::Certificate, facts, facts.message);
+  if (code == CURLE_OPERATION_TIMEDOUT) {
+    // libcurl ends all three limits with the same code: the time taken and the connection tell
+    // them apart.
+    if (facts.totalTimeout.count() > 0 && facts.elapsed >= facts.totalTimeout) {
+      return Result(Kind::TimedOut, facts, facts.message);
+    }
+    return Result(facts.connected ? Kind::Stalled : Kind::CannotConnect, facts, facts.message);
+  }
+  if (IsOneOf(code, {CURLE_COULDNT_RESOLVE_PROXY, CURLE_COULDNT_RESOLVE_HOST, CURLE_COULDNT_CONNECT,
+                     CURLE_SSL_CONNECT_ERROR})) {
+    return Result(Kind::CannotConnect, facts, facts.message);
+  }
+  if (IsOneOf(code, {CURLE_PARTIAL_FILE, CURLE_GOT_NOTHING, CURLE_SEND_ERROR, CURLE_RECV_ERROR})) {
+    return Result(Kind::ConnectionLost, facts, facts.message);
+  }
+  if (IsOneOf(code, kUnrecoverableCodes)) return Result(Kind::Unrecoverable, facts, facts.message);
+  return Result(Kind::Other, facts, facts.message);
+}
 
 Status ClassifyResult(int resultCode) noexcept {
   for (const ResultGroup& group : kGroups) {

@@ -1,17 +1,44 @@
 #pragma once
-// Which final status (hftp::Status) a libcurl result code gives a transfer.
+// How a transfer ended, decided in one place: the final status (hftp::Status) that a libcurl
+// result code gives a transfer, and the typed result (hftp::TransferResult) that the observer is
+// told, from the result code, the final response and the limits the transfer ran under.
 //
 //   ClassifyResult(CURLE_OK) == StatusCompleted
 //   ClassifyResult(CURLE_COULDNT_CONNECT) == StatusConnectionError
 //
+//   TransferFacts facts;
+//   facts.resultCode = CURLE_OPERATION_TIMEDOUT;
+//   facts.connected = true;
+//   ClassifyTransfer(facts).kind == TransferResult::Kind::Stalled
+//
 // Every code maps to a final status: codes this engine does not know (newer libcurl versions add
 // some) count as StatusError, so an observer never waits for an end that does not come.
-// Pure function: thread-safe.
+// Pure functions: thread-safe.
 
+#include <chrono>
+#include <string>
+
+#include "hftp/ObserverReports.h"
 #include "hftp/Status.h"
 
 namespace hftp::detail {
 
 Status ClassifyResult(int resultCode) noexcept;
+
+// What a service knows about its transfer when it ends.
+struct TransferFacts {
+  int resultCode = 0;    // libcurl's (CURLE_OK when it reported success)
+  int responseCode = 0;  // the status code of the last response's status line; 0: none
+  bool connected = false;
+  bool headersOnly = false;         // the size was asked for, not the body
+  bool bodyWithheld = false;        // the engine dropped a body it received ("Connection: CLOSE")
+  bool rangeUndeliverable = false;  // the byte range asked for lies past the resource's end
+  bool endedOnErrorStatus = false;  // the header handler ended the transfer on a status >= 400
+  std::chrono::milliseconds elapsed{0};
+  std::chrono::seconds totalTimeout{0};  // 0: none
+  std::string message;                   // libcurl's words, when it had any
+};
+
+TransferResult ClassifyTransfer(const TransferFacts& facts);
 
 }  // namespace hftp::detail

@@ -1,7 +1,6 @@
 #include "hftp/detail/Service.h"
 
 #include <chrono>
-#include <limits>
 #include <utility>
 
 #include "hftp/DataChunk.h"
@@ -13,14 +12,17 @@
 namespace hftp::detail {
 namespace {
 
-// libcurl keeps the connect and the whole-transfer timeout in milliseconds in an int and refuses
-// larger values.
-constexpr std::int32_t kLongestConnectTimeout = std::numeric_limits<int>::max() / 1000;
-
-// `value` in whole seconds, 0 when it is 0 or less, `most` when it is more.
-std::int32_t SecondsWithin(std::chrono::seconds value, std::int32_t most) noexcept {
-  if (value.count() <= 0) return 0;
-  return value.count() >= most ? most : static_cast<std::int32_t>(value.count());
+TransferRequest PositionalRequest(std::string url, const ProxyInfo& proxy, std::string user,
+                                  std::string password, std::int32_t stallTimeout,
+                                  std::string cookie) {
+  TransferRequest request;
+  request.url = std::move(url);
+  request.proxy = proxy;
+  request.user = std::move(user);
+  request.password = std::move(password);
+  request.stallTimeout = stallTimeout > 0 ? stallTimeout : 0;
+  request.cookie = std::move(cookie);
+  return request;
 }
 
 }  // namespace
@@ -28,64 +30,67 @@ std::int32_t SecondsWithin(std::chrono::seconds value, std::int32_t most) noexce
 Service::Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
                  std::string user, std::string password, std::int32_t stallTimeout,
                  const std::vector<std::string>& headers, std::string cookie)
-    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, {}, std::move(observer), proxy,
-              std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
-  for (const std::string& line : headers) AppendToList(headerList_, line);
-  Configure();
-}
+    : Service(
+          [&] {
+            TransferRequest request = PositionalRequest(std::move(url), proxy, std::move(user),
+                                                        std::move(password), stallTimeout,
+                                                        std::move(cookie));
+            request.headers = headers;
+            return request;
+          }(),
+          std::move(observer)) {}
 
 Service::Service(std::string url, std::int64_t from, std::int64_t to,
                  std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
                  std::string password, std::int32_t stallTimeout, std::string cookie)
-    : Service(std::move(url), from, to, {}, std::move(observer), proxy, std::move(user),
-              std::move(password), stallTimeout, std::move(cookie)) {
-  Configure();
-}
-
-Service::Service(std::string url, const std::string& body, std::shared_ptr<IObserver> observer,
-                 const ProxyInfo& proxy, std::string user, std::string password,
-                 std::int32_t stallTimeout, std::string cookie)
-    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen,
-              std::vector<unsigned char>(body.begin(), body.end()), std::move(observer), proxy,
-              std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
-  Configure();
-}
+    : Service(
+          [&] {
+            TransferRequest request = PositionalRequest(std::move(url), proxy, std::move(user),
+                                                        std::move(password), stallTimeout,
+                                                        std::move(cookie));
+            request.from = from;
+            request.to = to;
+            return request;
+          }(),
+          std::move(observer)) {}
 
 Service::Service(std::string url, const std::vector<unsigned char>& body,
                  std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
                  std::string password, std::int32_t stallTimeout, std::string cookie)
-    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, body, std::move(observer), proxy,
-              std::move(user), std::move(password), stallTimeout, std::move(cookie)) {
-  Configure();
-}
+    : Service(
+          [&] {
+            TransferRequest request = PositionalRequest(std::move(url), proxy, std::move(user),
+                                                        std::move(password), stallTimeout,
+                                                        std::move(cookie));
+            request.body = body;
+            return request;
+          }(),
+          std::move(observer)) {}
 
-Service::Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
-                 const RequestOptions& options)
-    : Service(std::move(url), ByteRange::kOpen, ByteRange::kOpen, {}, std::move(observer), proxy,
-              "", "", SecondsWithin(options.stallTimeout, std::numeric_limits<std::int32_t>::max()),
-              "") {
-  connectTimeout_ = SecondsWithin(options.connectTimeout, kLongestConnectTimeout);
-  totalTimeout_ = SecondsWithin(options.totalTimeout, kLongestConnectTimeout);
-  for (const std::string& line : options.headers) AppendToList(headerList_, line);
-  userAgent_ = options.userAgent;
-  resumeFrom_ = options.resumeFrom > 0 ? options.resumeFrom : 0;
-  Configure();
-}
-
-Service::Service(std::string url, std::int64_t from, std::int64_t to,
-                 std::vector<unsigned char> body, std::shared_ptr<IObserver> observer,
+Service::Service(std::string url, const std::string& body, std::shared_ptr<IObserver> observer,
                  const ProxyInfo& proxy, std::string user, std::string password,
                  std::int32_t stallTimeout, std::string cookie)
-    : body_(std::move(body)),
+    : Service(std::move(url), std::vector<unsigned char>(body.begin(), body.end()),
+              std::move(observer), proxy, std::move(user), std::move(password), stallTimeout,
+              std::move(cookie)) {}
+
+Service::Service(TransferRequest request, std::shared_ptr<IObserver> observer)
+    : body_(std::move(request.body)),
       observer_(std::move(observer)),
-      proxy_(proxy),
-      url_(std::move(url)),
-      user_(std::move(user)),
-      password_(std::move(password)),
-      range_(from, to),
-      stallTimeout_(stallTimeout),
-      cookie_(std::move(cookie)) {
+      proxy_(std::move(request.proxy)),
+      url_(std::move(request.url)),
+      user_(std::move(request.user)),
+      password_(std::move(request.password)),
+      range_(request.from, request.to),
+      stallTimeout_(request.stallTimeout),
+      connectTimeout_(request.connectTimeout),
+      totalTimeout_(request.totalTimeout),
+      userAgent_(std::move(request.userAgent)),
+      resumeFrom_(request.resumeFrom),
+      cookie_(std::move(request.cookie)) {
   errorText_[0] = '\0';
+  for (const std::string& line : request.headers) AppendToList(headerList_, line);
+  Configure();
 }
 
 Service::~Service() {
@@ -175,7 +180,7 @@ void Service::Configure() {
   SetTextOption(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, no file read
   if (!cookie_.empty()) SetTextOption(h, CURLOPT_COOKIELIST, cookie_.c_str());
   if (!userAgent_.empty()) SetTextOption(h, CURLOPT_USERAGENT, userAgent_.c_str());
-  // libcurl's own words for a failure, for OnTransferError.
+  // libcurl's own words for a failure, for OnTransferEnd.
   SetPointerOption(h, CURLOPT_ERRORBUFFER, errorText_.data());
 }
 
@@ -226,16 +231,10 @@ void Service::OnComplete(CURLcode result) {
   if (status == StatusAborted) aborted_ = true;
   if (status == StatusCompleted) completed_ = true;
   if (!observer_ || status == StatusRefused) return;  // refusals were the observer's or final
-  if (status == StatusCompleted) {
-    if (!range_.HeadersOnly()) AnnounceResponse();
-  } else if (rangeUndeliverable) {
-    // The service's verdict, not libcurl's: its result (0, or 23 for the cut) and its words
-    // ("Failure writing output") would say nothing about the range.
-    errorText_[0] = '\0';
-    ReportError(CURLE_RANGE_ERROR);
-  } else {
-    ReportError(result);
-  }
+  if (status == StatusCompleted && !range_.HeadersOnly()) AnnounceResponse();
+  TransferFacts facts = FactsAtEnd(status == StatusCompleted ? CURLE_OK : result);
+  facts.rangeUndeliverable = rangeUndeliverable;
+  ReportEnd(facts);
   Notify(status, nullptr, 0, static_cast<std::int32_t>(result));
 }
 
@@ -248,22 +247,38 @@ void Service::AnnounceResponse() noexcept {
   }
 }
 
-void Service::ReportError(CURLcode result) noexcept {
-  try {
-    TransferError error;
-    error.resultCode = static_cast<std::int32_t>(result);
-    error.message = errorText_[0] != '\0' ? errorText_.data() : curl_easy_strerror(result);
-    if (CURL* const h = handle_.Get()) {
-      // An address is recorded once a connection (to the server or the proxy) stands.
-      const char* address = nullptr;
-      error.connected = curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK &&
-                        address != nullptr && address[0] != '\0';
-      long code = 0;
-      if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
-        error.httpStatus = static_cast<int>(code);
-      }
+TransferFacts Service::FactsAtEnd(CURLcode result) const {
+  TransferFacts facts;
+  facts.resultCode = static_cast<int>(result);
+  facts.responseCode = responseCode_;
+  facts.headersOnly = range_.HeadersOnly();
+  facts.bodyWithheld = bodyWithheld_;
+  facts.totalTimeout = std::chrono::seconds(totalTimeout_);
+  if (result != CURLE_OK) {
+    facts.message = errorText_[0] != '\0' ? errorText_.data() : curl_easy_strerror(result);
+  }
+  if (CURL* const h = handle_.Get()) {
+    // An address is recorded once a connection (to the server or the proxy) stands.
+    const char* address = nullptr;
+    facts.connected = curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK &&
+                      address != nullptr && address[0] != '\0';
+    long code = 0;
+    if (facts.responseCode == 0 && curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
+      facts.responseCode = static_cast<int>(code);
     }
-    observer_->OnTransferError(error);
+    curl_off_t microseconds = 0;
+    if (curl_easy_getinfo(h, CURLINFO_TOTAL_TIME_T, &microseconds) == CURLE_OK) {
+      facts.elapsed = std::chrono::milliseconds(microseconds / 1000);
+    }
+  }
+  return facts;
+}
+
+void Service::ReportEnd(const TransferFacts& facts) noexcept {
+  if (endReported_ || !observer_) return;
+  endReported_ = true;
+  try {
+    observer_->OnTransferEnd(ClassifyTransfer(facts));
   } catch (...) {
   }
 }
@@ -281,6 +296,11 @@ bool Service::Notify(Status status, const char* data, std::uint32_t size,
 void Service::NotifyAbortedAtDestruction() noexcept {
   if (!observer_) return;
   try {
+    TransferFacts facts;
+    facts.resultCode = CURLE_ABORTED_BY_CALLBACK;
+    facts.responseCode = responseCode_;
+    facts.message = "the download was stopped";
+    ReportEnd(facts);
     const DataChunk chunk(nullptr, 0, StatusAborted, totalSize_, std::nullopt, std::nullopt);
     observer_->OnDataChunk(chunk, chunk);
   } catch (...) {

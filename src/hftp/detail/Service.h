@@ -29,10 +29,11 @@
 #include "hftp/IObserver.h"
 #include "hftp/IService.h"
 #include "hftp/ProxyInfo.h"
-#include "hftp/RequestOptions.h"
 #include "hftp/Status.h"
 #include "hftp/detail/ByteRange.h"
 #include "hftp/detail/CurlHandles.h"
+#include "hftp/detail/ResultClassification.h"
+#include "hftp/detail/TransferRequest.h"
 #include "tools/ThreadChecker.h"
 
 namespace hftp::detail {
@@ -65,10 +66,8 @@ class Service final : public IService {
   Service(std::string url, const std::vector<unsigned char>& body,
           std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
           std::string password, std::int32_t stallTimeout, std::string cookie);
-  // GET as `options` ask: limits, header lines, user agent, a start for a resumed download (the
-  // proxy comes from `proxy`; the factory resolves options.proxy).
-  Service(std::string url, std::shared_ptr<IObserver> observer, const ProxyInfo& proxy,
-          const RequestOptions& options);
+  // The request as the factory makes it (ToTransferRequest): every creator ends here.
+  Service(TransferRequest request, std::shared_ptr<IObserver> observer);
 
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
@@ -85,10 +84,6 @@ class Service final : public IService {
   // Why the service itself ended the transfer (libcurl then reports CURLE_WRITE_ERROR).
   enum class Cut { None, ByObserver, ByFinalHeader, AtRangeEnd, RangeUndeliverable };
 
-  Service(std::string url, std::int64_t from, std::int64_t to, std::vector<unsigned char> body,
-          std::shared_ptr<IObserver> observer, const ProxyInfo& proxy, std::string user,
-          std::string password, std::int32_t stallTimeout, std::string cookie);
-
   void Configure();
   void ConfigureRange();
 
@@ -100,8 +95,10 @@ class Service final : public IService {
 
   // OnResponse, once: before the first body byte, or at completion when none came.
   void AnnounceResponse() noexcept;
-  // OnTransferError with libcurl's account of `result`.
-  void ReportError(CURLcode result) noexcept;
+  // What the transfer ended with, for the one classification (ResultClassification.h).
+  TransferFacts FactsAtEnd(CURLcode result) const;
+  // OnTransferEnd with the classified facts; once per service.
+  void ReportEnd(const TransferFacts& facts) noexcept;
 
   // Tells the observer; false when it refused (or failed).
   bool Notify(Status status, const char* data, std::uint32_t size,
@@ -127,14 +124,17 @@ class Service final : public IService {
   bool completed_ = false;
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
-  long connectTimeout_ = 0;      // seconds; 0: libcurl's own limit
-  long totalTimeout_ = 0;        // seconds; 0: none
+  long connectTimeout_;          // seconds; 0: libcurl's own limit
+  long totalTimeout_;            // seconds; 0: none
   std::string userAgent_;        // empty: no User-Agent
   std::int64_t resumeFrom_ = 0;  // > 0: "Range: bytes=N-" outside the ByteRange
   // What OnResponse tells: the status code and Content-Range start of the latest response.
   int responseCode_ = 0;
   std::optional<std::int64_t> rangeFirst_;
   bool responseAnnounced_ = false;
+  bool endReported_ = false;
+  // A body arrived that the header handler had told the service to drop ("Connection: CLOSE").
+  bool bodyWithheld_ = false;
   std::int64_t totalSize_ = 0;
   std::string cookie_;
   std::optional<std::string> headerLine_;

@@ -28,7 +28,12 @@ size_t Service::HeaderCallback(char* data, size_t size, size_t count, void* serv
 // CURLE_WRITE_ERROR; `cut_` remembers why, for OnComplete.
 size_t Service::OnBody(const char* data, size_t received) {
   MSK_CHECK_THREAD(hostThread_);
-  if (stopped_ || !observer_) return received;  // accepted and dropped
+  if (stopped_ || !observer_) {
+    // Accepted and dropped. Bytes dropped while nothing cut the transfer are a body the engine
+    // withheld: the transfer then delivered nothing it received, which is no success.
+    if (stopped_ && cut_ == Cut::None && received > 0) bodyWithheld_ = true;
+    return received;
+  }
   ApplyReceiveSpeedLimit();
 
   const ByteRange::Slice slice = range_.Take(received, partial_, totalSize_);
@@ -81,7 +86,13 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     result = 0;
     stopped_ = true;
     cut_ = Cut::ByFinalHeader;
-    if (observer_) Notify(code == 404 ? StatusNotFound : StatusError, nullptr, 0, std::nullopt);
+    if (observer_) {
+      TransferFacts facts;
+      facts.responseCode = code;
+      facts.endedOnErrorStatus = true;
+      ReportEnd(facts);
+      Notify(code == 404 ? StatusNotFound : StatusError, nullptr, 0, std::nullopt);
+    }
   }
 
   if (partial_) {
@@ -101,7 +112,13 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     result = 0;
     stopped_ = true;
     cut_ = Cut::ByFinalHeader;
-    if (observer_) Notify(StatusSizeKnown, nullptr, 0, std::nullopt);
+    if (observer_) {
+      TransferFacts facts;
+      facts.responseCode = responseCode_;
+      facts.headersOnly = true;
+      ReportEnd(facts);
+      Notify(StatusSizeKnown, nullptr, 0, std::nullopt);
+    }
   }
   return result;
 }

@@ -1,6 +1,6 @@
-#include "ui/TransferRate.h"
+#include "download/TransferRate.h"
 
-namespace ui {
+namespace download {
 namespace {
 
 constexpr std::chrono::milliseconds kShortestSpan{500};
@@ -26,4 +26,4 @@ std::optional<double> TransferRate::BytesPerSecond() const noexcept {
   return static_cast<double>(last.bytes - first.bytes) * 1000.0 / static_cast<double>(span.count());
 }
 
-}  // namespace ui
+}  // namespace download

@@ -1,7 +1,7 @@
 // The download dialog's text line: sizes, durations, the default wording and the placeholders, and
 // the speed measured from samples of the byte count.
-#include "ui/ProgressText.h"
-#include "ui/TransferRate.h"
+#include "download/ProgressText.h"
+#include "download/TransferRate.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 namespace {
 
 using std::chrono::milliseconds;
-using ui::ProgressSample;
+using download::ProgressSample;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
@@ -30,7 +30,7 @@ TEST(ProgressText, SizesInBinaryUnitsWithOneDecimal) {
       {3ull << 40, L"3.0 TB"},
       {5000ull << 40, L"5000.0 TB"},  // no unit beyond
   };
-  for (const auto& [bytes, text] : cases) EXPECT_EQ(ui::SizeText(bytes), text) << bytes;
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(download::SizeText(bytes), text) << bytes;
 }
 
 TEST(ProgressText, DurationsInSecondsMinutesAndHours) {
@@ -39,7 +39,7 @@ TEST(ProgressText, DurationsInSecondsMinutesAndHours) {
       {60, L"1 min 0 s"},   {185, L"3 min 5 s"},   {3599, L"59 min 59 s"},
       {3600, L"1 h 0 min"}, {8040, L"2 h 14 min"},
   };
-  for (const auto& [seconds, text] : cases) EXPECT_EQ(ui::DurationText(seconds), text) << seconds;
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(download::DurationText(seconds), text) << seconds;
 }
 
 TEST(ProgressText, DefaultWordingLeavesOutWhatIsUnknown) {
@@ -57,7 +57,7 @@ TEST(ProgressText, DefaultWordingLeavesOutWhatIsUnknown) {
       {{0, 3 * kMiB, std::nullopt}, L"0 B of 3.0 MB"},
       {{kMiB, 3 * kMiB, 100.0}, L"1.0 MB of 3.0 MB \u00B7 100 B/s \u00B7 5 h 49 min left"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ui::ProgressText(L"", c.sample), c.text) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(download::ProgressText(L"", c.sample), c.text) << c.text;
 }
 
 TEST(ProgressText, PlaceholdersAreFilledInAndUnknownOnesBecomeAQuestionMark) {
@@ -75,7 +75,7 @@ TEST(ProgressText, PlaceholdersAreFilledInAndUnknownOnesBecomeAQuestionMark) {
        L"25%25% @percent@ @PERCENT"},
       {L"Velmar: @RECEIVED@ (@SPEED@)", {2048, 0, 512.0}, L"Velmar: 2.0 KB (512 B/s)"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ui::ProgressText(c.pattern, c.sample), c.text) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(download::ProgressText(c.pattern, c.sample), c.text) << c.text;
 }
 
 TEST(TransferRate, IsTheGrowthOverTheLastThreeSeconds) {
@@ -98,7 +98,7 @@ TEST(TransferRate, IsTheGrowthOverTheLastThreeSeconds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ui::TransferRate rate;
+    download::TransferRate rate;
     for (const auto& [at, bytes] : c.samples) rate.Add(milliseconds(at), bytes);
     EXPECT_EQ(rate.BytesPerSecond(), c.bytesPerSecond);
   }

@@ -1,14 +1,23 @@
-// The download observer fed with notifications built by hand: what it writes, when it refuses,
-// what it deletes, what it shows, and how it tells the waiting thread.
+// The download's sink fed with notifications built by hand: what it writes, when it refuses, what
+// it deletes, what it shows, and how it tells the waiting job.
+#include "download/ProgressText.h"
+#include "download/TransferSink.h"
 #include "hftp/DataChunk.h"
 #include "hftp/Status.h"
 #include "support/ScratchFolder.h"
-#include "ui/DownloadObserver.h"
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/resource.h>
 
+#include <csignal>
+#endif
+
+#include <filesystem>
+#include <fstream>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -24,24 +33,46 @@ using msk::test::FileBytes;
 using msk::test::FileExists;
 using msk::test::ScratchFolder;
 using std::chrono::milliseconds;
-using ui::DownloadObserver;
-using ui::DownloadPercent;
+using download::DownloadPercent;
+using download::DownloadResult;
+using Kind = hftp::TransferResult::Kind;
 
 constexpr std::uint64_t kGiB = 1ull << 30;
 
-class RecordingView final : public ui::ProgressView {
+class RecordingView final : public download::ProgressView {
  public:
   void ShowPercent(int percent) noexcept override { shown.push_back(percent); }
   std::vector<int> shown;
 };
 
-bool Deliver(DownloadObserver& observer, const std::string& bytes, std::int64_t total) {
+// A sink as the job makes it, with the wakeup it notifies.
+struct Sink {
+  explicit Sink(const std::wstring& path, download::ProgressView* view = nullptr,
+                download::TargetOptions target = {})
+      : wakeup(std::make_shared<download::Wakeup>()), sink(path, view, wakeup, target) {}
+  std::shared_ptr<download::Wakeup> wakeup;
+  download::TransferSink sink;
+};
+
+void WriteText(const std::wstring& path, const std::string& text) {
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
+}
+
+hftp::TransferResult Ended(Kind kind, int httpStatus = 0, std::string message = {}) {
+  hftp::TransferResult result;
+  result.kind = kind;
+  result.httpStatus = httpStatus;
+  result.message = std::move(message);
+  return result;
+}
+
+bool Deliver(download::TransferSink& observer, const std::string& bytes, std::int64_t total) {
   const hftp::DataChunk chunk(bytes.data(), static_cast<std::uint32_t>(bytes.size()),
                               hftp::StatusData, total, std::nullopt, std::nullopt);
   return observer.OnDataChunk(chunk, chunk);
 }
 
-bool End(DownloadObserver& observer, int status, std::int64_t total = 0) {
+bool End(download::TransferSink& observer, int status, std::int64_t total = 0) {
   const hftp::DataChunk chunk(nullptr, 0, status, total, std::nullopt, 0);
   return observer.OnDataChunk(chunk, chunk);
 }
@@ -50,9 +81,9 @@ std::string Text(const std::optional<std::vector<unsigned char>>& bytes) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<no file>");
 }
 
-milliseconds TimeToWaitForEnd(const DownloadObserver& observer, milliseconds timeout) {
+milliseconds TimeToWaitForEnd(Sink& sink, milliseconds timeout) {
   const auto start = std::chrono::steady_clock::now();
-  observer.WaitForEnd(timeout);
+  sink.wakeup->WaitFor(timeout, [&] { return sink.sink.Ended(); });
   return std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
 }
 
@@ -78,11 +109,12 @@ TEST(DownloadPercent, CountsPastFourGibibytes) {
   EXPECT_EQ(DownloadPercent(static_cast<std::uint64_t>(INT64_MAX) - 1, INT64_MAX), 99);
 }
 
-TEST(DownloadObserver, WritesTheBlocksInOrderAndShowsEachPercentOnce) {
+TEST(TransferSink, WritesTheBlocksInOrderAndShowsEachPercentOnce) {
   ScratchFolder folder;
   const std::wstring path = folder.Path(L"payload.bin");
   RecordingView view;
-  DownloadObserver observer(path, &view);
+  Sink observerSink(path, &view);
+  download::TransferSink& observer = observerSink.sink;
 
   std::string expected;
   for (int block = 0; block < 250; ++block) {
@@ -102,36 +134,34 @@ TEST(DownloadObserver, WritesTheBlocksInOrderAndShowsEachPercentOnce) {
   EXPECT_EQ(view.shown, everyStep);
 }
 
-TEST(DownloadObserver, ShowsNothingWhileTheTotalIsUnknown) {
+TEST(TransferSink, ShowsNothingWhileTheTotalIsUnknown) {
   ScratchFolder folder;
   RecordingView view;
-  DownloadObserver observer(folder.Path(L"payload.bin"), &view);
+  Sink observerSink(folder.Path(L"payload.bin"), &view);
+  download::TransferSink& observer = observerSink.sink;
   for (int block = 0; block < 10; ++block) ASSERT_TRUE(Deliver(observer, "0123456789", 0));
   EXPECT_TRUE(End(observer, hftp::StatusCompleted));
   EXPECT_TRUE(view.shown.empty());
   EXPECT_EQ(FileBytes(folder.Path(L"payload.bin"))->size(), 100u);
 }
 
-TEST(DownloadObserver, AnEmptyResourceStillLeavesAnEmptyFile) {
+TEST(TransferSink, AnEmptyResourceStillLeavesAnEmptyFile) {
   for (const int status : {hftp::StatusCompleted, hftp::StatusSizeKnown}) {
     ScratchFolder folder;
     const std::wstring path = folder.Path(L"empty.bin");
     {
       // Overwritten, like any download target.
-      const HANDLE old = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-      DWORD written = 0;
-      ::WriteFile(old, "old", 3, &written, nullptr);
-      ::CloseHandle(old);
+      WriteText(path, "old");
     }
-    DownloadObserver observer(path, nullptr);
+    Sink observerSink(path, nullptr);
+    download::TransferSink& observer = observerSink.sink;
     End(observer, status);
     EXPECT_TRUE(observer.Completed()) << status;
     EXPECT_EQ(Text(FileBytes(path)), "") << status;
   }
 }
 
-TEST(DownloadObserver, ACompletionShortOfTheAnnouncedSizeIsAFailure) {
+TEST(TransferSink, ACompletionShortOfTheAnnouncedSizeIsAFailure) {
   struct Case {
     const char* body;
     int status;
@@ -150,7 +180,8 @@ TEST(DownloadObserver, ACompletionShortOfTheAnnouncedSizeIsAFailure) {
     SCOPED_TRACE(std::string(c.body) + " of " + std::to_string(c.total));
     ScratchFolder folder;
     const std::wstring path = folder.Path(L"payload.bin");
-    DownloadObserver observer(path, nullptr);
+    Sink observerSink(path, nullptr);
+    download::TransferSink& observer = observerSink.sink;
     if (*c.body != '\0') {
       ASSERT_TRUE(Deliver(observer, c.body, c.total));
     }
@@ -161,7 +192,7 @@ TEST(DownloadObserver, ACompletionShortOfTheAnnouncedSizeIsAFailure) {
   }
 }
 
-TEST(DownloadObserver, FinalErrorsDeleteTheFileUnknownCodesKeepIt) {
+TEST(TransferSink, FinalErrorsDeleteTheFileUnknownCodesKeepIt) {
   struct Case {
     int status;
     bool deleted;
@@ -173,36 +204,38 @@ TEST(DownloadObserver, FinalErrorsDeleteTheFileUnknownCodesKeepIt) {
                        Case{hftp::StatusRefused, false}, Case{-1, false}, Case{12, false}}) {
     ScratchFolder folder;
     const std::wstring path = folder.Path(L"partial.bin");
-    DownloadObserver observer(path, nullptr);
+    Sink observerSink(path, nullptr);
+    download::TransferSink& observer = observerSink.sink;
     ASSERT_TRUE(Deliver(observer, "partial", 100));
     EXPECT_FALSE(End(observer, c.status)) << c.status;
     EXPECT_TRUE(observer.Failed()) << c.status;
     EXPECT_FALSE(observer.Completed()) << c.status;
     // Closed either way: a kept file can be read and deleted by anyone.
     EXPECT_EQ(Text(FileBytes(path)), c.deleted ? "<no file>" : "partial") << c.status;
-    EXPECT_EQ(::DeleteFileW(path.c_str()) != FALSE, !c.deleted) << c.status;
+    EXPECT_EQ(std::filesystem::remove(std::filesystem::path(path)), !c.deleted) << c.status;
   }
 }
 
-TEST(DownloadObserver, AnErrorBeforeAnyByteDeletesWhatWasAtThePath) {
+TEST(TransferSink, AnErrorBeforeAnyByteDeletesWhatWasAtThePath) {
   ScratchFolder folder;
   const std::wstring path = folder.Path(L"earlier.bin");
-  ::CloseHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  DownloadObserver observer(path, nullptr);
+  WriteText(path, "");
+  Sink observerSink(path, nullptr);
+  download::TransferSink& observer = observerSink.sink;
   End(observer, hftp::StatusNotFound);
   EXPECT_FALSE(FileExists(path));
 }
 
-TEST(DownloadObserver, RefusesWhenTheTargetCannotBeCreatedAndSaysSoAtOnce) {
+TEST(TransferSink, RefusesWhenTheTargetCannotBeCreatedAndSaysSoAtOnce) {
   ScratchFolder folder;
-  ASSERT_TRUE(::CreateDirectoryW(folder.Path(L"a-folder").c_str(), nullptr));
-  for (const std::wstring name : {L"missing\\payload.bin", L"a-folder"}) {
+  ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(folder.Path(L"a-folder"))));
+  for (const std::wstring name : {L"missing/payload.bin", L"a-folder"}) {
     const std::wstring path = folder.Path(name);
-    DownloadObserver observer(path, nullptr);
+    Sink observerSink(path, nullptr);
+    download::TransferSink& observer = observerSink.sink;
     EXPECT_FALSE(Deliver(observer, "data", 4));
     EXPECT_TRUE(observer.Failed());
-    EXPECT_LT(TimeToWaitForEnd(observer, std::chrono::seconds(10)), milliseconds(1000));
+    EXPECT_LT(TimeToWaitForEnd(observerSink, std::chrono::seconds(10)), milliseconds(1000));
     // Nothing more is taken, and nothing was created or removed.
     EXPECT_FALSE(Deliver(observer, "more", 4));
     EXPECT_FALSE(observer.Completed());
@@ -210,30 +243,56 @@ TEST(DownloadObserver, RefusesWhenTheTargetCannotBeCreatedAndSaysSoAtOnce) {
   EXPECT_EQ(folder.Entries(), std::vector<std::wstring>{L"a-folder"});
 }
 
-TEST(DownloadObserver, AFailedWriteRefusesTheBlockAndEndsTheDownload) {
+TEST(TransferSink, AFailedWriteRefusesTheBlockAndEndsTheDownload) {
+#ifdef _WIN32
   // A pipe whose reader has gone makes every write fail, as a full disk would.
-  const std::wstring pipeName =
-      L"\\\\.\\pipe\\msk-observer-" + std::to_wstring(::GetCurrentProcessId());
-  const HANDLE reader = ::CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
+  const std::wstring target =
+      L"\\\\.\\pipe\\msk-sink-" + std::to_wstring(::GetCurrentProcessId());
+  const HANDLE reader = ::CreateNamedPipeW(target.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
                                            1 << 16, 1 << 16, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+#else
+  // A file-size limit of five bytes makes the write past them fail, as a full disk would.
+  ScratchFolder folder;
+  const std::wstring target = folder.Path(L"payload.bin");
+  const struct FileSizeLimit {
+    FileSizeLimit() {
+      ::getrlimit(RLIMIT_FSIZE, &saved);
+      rlimit tight = saved;
+      tight.rlim_cur = 5;
+      ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of ending the process
+      ::setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
+  } limit;
+#endif
   RecordingView view;
-  DownloadObserver observer(pipeName, &view);
+  Sink observerSink(target, &view);
+  download::TransferSink& observer = observerSink.sink;
   ASSERT_TRUE(Deliver(observer, "first", 100));
+#ifdef _WIN32
   ::CloseHandle(reader);
+#endif
   EXPECT_FALSE(Deliver(observer, "second", 100));
   EXPECT_TRUE(observer.Failed());
-  EXPECT_LT(TimeToWaitForEnd(observer, std::chrono::seconds(10)), milliseconds(1000));
+  EXPECT_EQ(observer.Outcome().result, DownloadResult::CannotWrite);
+  EXPECT_LT(TimeToWaitForEnd(observerSink, std::chrono::seconds(10)), milliseconds(1000));
   // The block that was not written is not counted, and a late success changes nothing.
   EXPECT_EQ(view.shown, std::vector<int>{5});
   End(observer, hftp::StatusCompleted);
   EXPECT_FALSE(observer.Completed());
 }
 
-TEST(DownloadObserver, CountsBytesPastFourGibibytes) {
+TEST(TransferSink, CountsBytesPastFourGibibytes) {
   // The null device takes any amount, so 4.5 GiB pass through without touching a disk.
   RecordingView view;
-  DownloadObserver observer(L"NUL", &view);
+#ifdef _WIN32
+  Sink observerSink(L"NUL", &view);
+#else
+  Sink observerSink(L"/dev/null", &view);
+#endif
+  download::TransferSink& observer = observerSink.sink;
   const std::string block(64 << 20, '\x5A');
   const auto total = static_cast<std::int64_t>(9 * kGiB);
   for (int i = 0; i < 72; ++i) ASSERT_TRUE(Deliver(observer, block, total)) << "block " << i;
@@ -242,7 +301,7 @@ TEST(DownloadObserver, CountsBytesPastFourGibibytes) {
   for (std::size_t i = 1; i < view.shown.size(); ++i) EXPECT_LT(view.shown[i - 1], view.shown[i]);
 }
 
-TEST(DownloadObserver, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange) {
+TEST(TransferSink, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange) {
   struct Case {
     const char* what;
     hftp::ResponseInfo response;
@@ -263,9 +322,10 @@ TEST(DownloadObserver, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange)
     ScratchFolder folder;
     const std::wstring path = folder.Path(L"payload.bin");
     // What an earlier attempt left, with a stray byte after what it counted.
-    ASSERT_TRUE(Deliver(*std::make_unique<DownloadObserver>(path, nullptr), "hello X", 0));
+    WriteText(path, "hello X");
     RecordingView view;
-    DownloadObserver observer(path, &view, ui::TargetOptions{6, true, 11});
+    Sink observerSink(path, &view, download::TargetOptions{6, true, 11});
+    download::TransferSink& observer = observerSink.sink;
     observer.OnResponse(c.response);
     EXPECT_EQ(Deliver(observer, "world", c.total), c.completes);
     End(observer, hftp::StatusCompleted);  // a refused transfer stays refused
@@ -276,54 +336,68 @@ TEST(DownloadObserver, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange)
     if (c.completes) {
       EXPECT_EQ(observer.ResourceSize(), c.total);
     } else {
-      EXPECT_TRUE(observer.Facts().rangeUnusable);
+      EXPECT_TRUE(observer.RangeUnusable());
     }
   }
 }
 
-TEST(DownloadObserver, KeepsAPartialFileWhenAskedAndGathersWhyTheTransferFailed) {
+TEST(TransferSink, KeepsAPartialFileWhenAskedAndTellsHowTheTransferEnded) {
   ScratchFolder folder;
   const std::wstring path = folder.Path(L"payload.bin");
-  DownloadObserver observer(path, nullptr, ui::TargetOptions{0, true});
+  Sink observerSink(path, nullptr, download::TargetOptions{0, true});
+  download::TransferSink& observer = observerSink.sink;
   ASSERT_TRUE(Deliver(observer, "partial", 100));
-  hftp::TransferError error;
-  error.resultCode = 18;
-  error.message = "transfer closed with 93 bytes remaining to read";
-  error.connected = true;
-  observer.OnTransferError(error);
-  const hftp::DataChunk failure(nullptr, 0, hftp::StatusTransferError, 100, std::string("\r\n"),
-                                18);
-  observer.OnDataChunk(failure, failure);
+  observer.OnTransferEnd(
+      Ended(Kind::ConnectionLost, 200, "transfer closed with 93 bytes remaining to read"));
+  End(observer, hftp::StatusTransferError, 100);
   End(observer, hftp::StatusAborted);  // a second final notification changes nothing
   ASSERT_TRUE(observer.Failed());
   EXPECT_EQ(Text(FileBytes(path)), "partial");
-  const ui::TransferFacts& facts = observer.Facts();
-  EXPECT_EQ(facts.status, hftp::StatusTransferError);
-  EXPECT_EQ(facts.resultCode, 18);
-  ASSERT_TRUE(facts.error.has_value());
-  EXPECT_EQ(facts.error->message, error.message);
-
-  // A response that ended the transfer comes as its status line.
-  DownloadObserver missing(folder.Path(L"missing.bin"), nullptr);
-  const hftp::DataChunk notFound(nullptr, 0, hftp::StatusNotFound, 0,
-                                 std::string("HTTP/1.1 404 Not Found\r\n"), std::nullopt);
-  missing.OnDataChunk(notFound, notFound);
-  EXPECT_EQ(missing.Facts().httpStatus, 404);
-  EXPECT_FALSE(missing.Touched());
+  EXPECT_EQ(observer.Outcome().result, DownloadResult::ConnectionLost);
+  EXPECT_EQ(observer.Outcome().detail, "transfer closed with 93 bytes remaining to read");
 }
 
-TEST(DownloadObserver, WaitEndsWithTheOutcomeOrTheTimeout) {
+TEST(TransferSink, ACompletionThatIsNoSuccessLeavesNoFile) {
+  struct Case {
+    const char* what;
+    hftp::TransferResult result;
+    DownloadResult outcome;
+  };
+  const Case cases[] = {
+      {"204", Ended(Kind::HttpStatus, 204), DownloadResult::HttpError},
+      {"a redirect without a Location", Ended(Kind::HttpStatus, 302), DownloadResult::HttpError},
+      {"a withheld body", Ended(Kind::ConnectionLost, 200, "the server withheld the body"),
+       DownloadResult::ConnectionLost},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    const std::wstring path = folder.Path(L"payload.bin");
+    WriteText(path, "old");
+    Sink observerSink(path);
+    download::TransferSink& observer = observerSink.sink;
+    observer.OnTransferEnd(c.result);
+    End(observer, hftp::StatusCompleted);
+    EXPECT_TRUE(observer.Failed());
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(observer.Outcome().result, c.outcome);
+    EXPECT_EQ(observer.Outcome().httpStatus, c.result.kind == Kind::HttpStatus ? c.result.httpStatus : 0);
+  }
+}
+
+TEST(TransferSink, WaitEndsWithTheOutcomeOrTheTimeout) {
   ScratchFolder folder;
-  DownloadObserver observer(folder.Path(L"payload.bin"), nullptr);
-  EXPECT_GE(TimeToWaitForEnd(observer, milliseconds(200)), milliseconds(150));
+  Sink observerSink(folder.Path(L"payload.bin"), nullptr);
+  download::TransferSink& observer = observerSink.sink;
+  EXPECT_GE(TimeToWaitForEnd(observerSink, milliseconds(200)), milliseconds(150));
 
   milliseconds waited{};
-  std::thread waiter([&] { waited = TimeToWaitForEnd(observer, std::chrono::seconds(10)); });
-  ::Sleep(100);
+  std::thread waiter([&] { waited = TimeToWaitForEnd(observerSink, std::chrono::seconds(10)); });
+  std::this_thread::sleep_for(milliseconds(100));
   End(observer, hftp::StatusCompleted);
   waiter.join();
   EXPECT_LT(waited, milliseconds(2000));
-  EXPECT_LT(TimeToWaitForEnd(observer, std::chrono::seconds(10)), milliseconds(100));
+  EXPECT_LT(TimeToWaitForEnd(observerSink, std::chrono::seconds(10)), milliseconds(100));
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // The line under the download dialog's bar: how much has arrived, of how much, how fast and how
 // long the rest will take, from a pattern with placeholders or in the default wording.
 //
-//   ui::ProgressSample sample{12900000, 50331648, 5452595.0};
-//   ui::ProgressText(L"", sample)                  == L"12.3 MB of 48.0 MB · 5.2 MB/s · 7 s left"
-//   ui::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
+//   download::ProgressSample sample{12900000, 50331648, 5452595.0};
+//   download::ProgressText(L"", sample)                  == L"12.3 MB of 48.0 MB · 5.2 MB/s · 7 s left"
+//   download::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
 //
 // Placeholders: @PERCENT@ ("25%"), @RECEIVED@ and @TOTAL@ (sizes as SizeText writes them),
 // @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it); one that cannot be known yet
@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-namespace ui {
+namespace download {
 
 struct ProgressSample {
   std::uint64_t received = 0;
@@ -38,4 +38,4 @@ std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept;
 // `pattern` with its placeholders filled in; an empty pattern gives the default wording.
 std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample);
 
-}  // namespace ui
+}  // namespace download

@@ -1,7 +1,7 @@
 #pragma once
 // How fast a download goes, measured over the last few seconds from samples of the byte count.
 //
-//   ui::TransferRate rate;
+//   download::TransferRate rate;
 //   rate.Add(now, received);                  // e.g. four times a second
 //   std::optional<double> speed = rate.BytesPerSecond();
 //
@@ -18,7 +18,7 @@
 #include <deque>
 #include <optional>
 
-namespace ui {
+namespace download {
 
 inline constexpr std::chrono::milliseconds kRateWindow{3000};
 
@@ -36,4 +36,4 @@ class TransferRate {
   MSK_THREAD_CHECKER(thread_);
 };
 
-}  // namespace ui
+}  // namespace download

@@ -1,18 +1,18 @@
 #pragma once
 // When a failed download is tried again, and after how long.
 //
-//   for (int retry = 1; retry <= retries && ui::IsRetryable(outcome); ++retry) {
-//     if (cancel.WaitFor(ui::RetryDelay(retry))) break;
+//   for (int retry = 1; retry <= retries && download::IsRetryable(outcome); ++retry) {
+//     if (cancel.WaitFor(download::RetryDelay(retry))) break;
 //     outcome = Attempt();
 //   }
 //
 // Pure functions: thread-safe.
 
-#include "ui/DownloadOutcome.h"
+#include "download/Outcome.h"
 
 #include <chrono>
 
-namespace ui {
+namespace download {
 
 // The longest pause between two attempts.
 inline constexpr std::chrono::seconds kLongestRetryDelay{30};
@@ -25,4 +25,4 @@ std::chrono::seconds RetryDelay(int retry) noexcept;
 // (an HTTP 4xx, an untrusted certificate), a target that cannot be written, or a cancel.
 bool IsRetryable(const DownloadOutcome& outcome) noexcept;
 
-}  // namespace ui
+}  // namespace download

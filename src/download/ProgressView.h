@@ -1,7 +1,7 @@
 #pragma once
 // Where a download shows how far it has come: the progress dialog, or a recorder in tests.
 //
-//   class Bar : public ui::ProgressView {
+//   class Bar : public download::ProgressView {
 //     void ShowPercent(int percent) noexcept override { ... }
 //     void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override { ... }
 //   };
@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-namespace ui {
+namespace download {
 
 class ProgressView {
  public:
@@ -27,4 +27,4 @@ class ProgressView {
   virtual void ShowBytes(std::uint64_t /*received*/, std::int64_t /*total*/) noexcept {}
 };
 
-}  // namespace ui
+}  // namespace download

@@ -1,11 +1,11 @@
-#include "ui/ProgressText.h"
+#include "download/ProgressText.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <limits>
 
-namespace ui {
+namespace download {
 namespace {
 
 constexpr const wchar_t* kUnknown = L"?";
@@ -121,4 +121,4 @@ std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sam
   return text;
 }
 
-}  // namespace ui
+}  // namespace download

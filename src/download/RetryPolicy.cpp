@@ -1,6 +1,6 @@
-#include "ui/RetryPolicy.h"
+#include "download/RetryPolicy.h"
 
-namespace ui {
+namespace download {
 
 std::chrono::seconds RetryDelay(int retry) noexcept {
   if (retry <= 0) return std::chrono::seconds(0);
@@ -12,7 +12,9 @@ std::chrono::seconds RetryDelay(int retry) noexcept {
 bool IsRetryable(const DownloadOutcome& outcome) noexcept {
   switch (outcome.result) {
     case DownloadResult::HttpError:
-      return outcome.httpStatus < 400 || outcome.httpStatus >= 500;
+      // The server's trouble, a time-out or "too many requests" may pass; any other answer would
+      // come again.
+      return outcome.httpStatus >= 500 || outcome.httpStatus == 408 || outcome.httpStatus == 429;
     case DownloadResult::CannotConnect:
     case DownloadResult::Stalled:
     case DownloadResult::TimedOut:
@@ -25,9 +27,10 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::CannotWrite:
     case DownloadResult::Cancelled:
     case DownloadResult::ChecksumMismatch:
+    case DownloadResult::Unrecoverable:
       return false;
   }
   return false;
 }
 
-}  // namespace ui
+}  // namespace download

@@ -1,0 +1,181 @@
+#include "download/Job.h"
+
+#include "download/Connectivity.h"
+#include "download/RetryPolicy.h"
+#include "download/TargetFile.h"
+#include "download/TransferSink.h"
+#include "hftp/EngineTeardown.h"
+#include "tools/FileDigest.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace download {
+namespace {
+
+// One transfer into the target, as far as it got.
+struct Attempt {
+  DownloadOutcome outcome;
+  bool touched = false;           // the target was opened for writing
+  bool rangeUnusable = false;     // a resumed request got a range that does not continue the file
+  std::int64_t resourceSize = 0;  // when touched: of the resource whose bytes the file holds
+};
+
+bool IsOnline(const JobEnvironment& environment) {
+  return environment.isOnline ? environment.isOnline() : MachineIsOnline();
+}
+
+std::chrono::milliseconds Pause(const JobEnvironment& environment, int retry) {
+  return environment.pause ? environment.pause(retry) : RetryDelay(retry);
+}
+
+// One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
+// transfer abandoned for a lost network or a cancel) is aborted by the service's release, which
+// the sink hears.
+Attempt Transfer(const std::wstring& url, const std::wstring& path,
+                 const hftp::RequestOptions& options, TargetOptions target,
+                 hftp::ServiceFactory& factory, ProgressView* view, const CancelSignal* cancel,
+                 const JobEnvironment& environment) {
+  Attempt attempt;
+  attempt.outcome = DownloadOutcome::Of(DownloadResult::Failed);
+  const auto wakeup = std::make_shared<Wakeup>();
+  const auto sink = std::make_shared<TransferSink>(path, view, wakeup, target);
+  std::optional<CancelSignal::Listening> listening;
+  if (cancel != nullptr) listening.emplace(*cancel, *wakeup);
+  std::shared_ptr<hftp::IService> service = factory.CreatePooledService(url, sink, options);
+  if (!service) return attempt;
+  const auto ended = [&] { return sink->Ended() || (cancel != nullptr && cancel->IsRaised()); };
+  bool online = true;
+  // The network is asked before the first wait and after every wait that ran out; an end or a
+  // cancel ends a wait at once.
+  while (!ended() && (online = IsOnline(environment))) {
+    wakeup->WaitFor(kConnectivityCheckInterval, ended);
+  }
+  // Decided before the service goes: releasing an unfinished transfer aborts it.
+  if (sink->Ended()) {
+    attempt.outcome = sink->Outcome();
+  } else if (!online) {
+    attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
+  } else {
+    attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
+  }
+  service.reset();
+  attempt.touched = sink->Touched();
+  attempt.resourceSize = sink->ResourceSize();
+  attempt.rangeUnusable = sink->Failed() && sink->RangeUnusable();
+  return attempt;
+}
+
+Attempt GuardedTransfer(const std::wstring& url, const std::wstring& path,
+                        const hftp::RequestOptions& options, TargetOptions target,
+                        hftp::ServiceFactory& factory, ProgressView* view,
+                        const CancelSignal* cancel, const JobEnvironment& environment) noexcept {
+  try {
+    return Transfer(url, path, options, target, factory, view, cancel, environment);
+  } catch (...) {
+    Attempt attempt;  // the service could not be built, or no memory was left
+    attempt.outcome.result = DownloadResult::Failed;
+    return attempt;
+  }
+}
+
+bool SameHex(const std::string& a, const std::string& b) noexcept {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factory,
+                    ProgressView* view, const CancelSignal& cancel,
+                    const JobEnvironment& environment) {
+  hftp::RequestOptions options = request.options;
+  options.resumeFrom = 0;
+  const int retries = std::max(request.retries, 0);
+  int retry = 0;  // the retries used so far
+  // A server that cannot continue the file may still serve the whole: the first start-over after
+  // such an answer is no retry. Once per job, so that a server that always answers so cannot
+  // keep the job going.
+  bool freeStartOverLeft = true;
+  std::int64_t resourceSize = 0;  // of the resource whose bytes the file holds
+  bool touched = false;
+  std::chrono::milliseconds pause{0};
+  DownloadOutcome outcome = DownloadOutcome::Of(DownloadResult::Failed);
+  for (bool first = true;; first = false) {
+    if (!first && cancel.WaitFor(pause)) {
+      outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
+      break;
+    }
+    TargetOptions target;
+    target.resumeFrom = static_cast<std::uint64_t>(options.resumeFrom);
+    target.resourceSize = resourceSize;
+    target.keepPartial = true;  // for the next attempt to resume; deleted below if none succeeds
+    const Attempt attempt = GuardedTransfer(request.url, request.path, options, target, factory,
+                                            view, &cancel, environment);
+    touched = touched || attempt.touched;
+    if (attempt.touched) resourceSize = attempt.resourceSize;
+    outcome = attempt.outcome;
+    if (outcome.result == DownloadResult::Completed || cancel.IsRaised()) break;
+    // A 416 to the range, or a range of a resource that has changed since the file was begun.
+    const bool startOver = options.resumeFrom > 0 &&
+                           (attempt.rangeUnusable || (outcome.result == DownloadResult::HttpError &&
+                                                      outcome.httpStatus == 416));
+    if (startOver && freeStartOverLeft) {
+      freeStartOverLeft = false;
+      pause = std::chrono::milliseconds(0);
+    } else if ((startOver || IsRetryable(outcome)) && retry < retries) {
+      pause = Pause(environment, ++retry);
+    } else {
+      break;
+    }
+    // Only the start of a resource of a known size can be continued: its size tells a changed
+    // resource from the same one.
+    options.resumeFrom = !startOver && touched && resourceSize > 0
+                             ? static_cast<std::int64_t>(FileSizeAt(request.path))
+                             : 0;
+  }
+  if (outcome.result == DownloadResult::Completed && !request.sha256.empty()) {
+    const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(request.path);
+    if (!digest || !SameHex(*digest, request.sha256)) {
+      outcome = DownloadOutcome::Of(DownloadResult::ChecksumMismatch);
+      touched = true;  // the file that arrived goes
+    }
+  }
+  if (outcome.result != DownloadResult::Completed && touched) DeleteFileAt(request.path);
+  return outcome;
+}
+
+}  // namespace
+
+DownloadOutcome RunJob(const DownloadRequest& request, hftp::ServiceFactory& factory,
+                       ProgressView* view, const CancelSignal& cancel,
+                       const JobEnvironment& environment) noexcept {
+  if (request.url.empty() || request.path.empty()) {
+    return DownloadOutcome::Of(DownloadResult::Failed);
+  }
+  try {
+    return Job(request, factory, view, cancel, environment);
+  } catch (...) {
+    return DownloadOutcome::Of(DownloadResult::Failed);  // out of memory
+  }
+}
+
+DownloadOutcome RunAttempt(const std::wstring& url, const std::wstring& path,
+                           const hftp::RequestOptions& options, hftp::ServiceFactory& factory,
+                           ProgressView* view, const JobEnvironment& environment) noexcept {
+  if (url.empty() || path.empty()) return DownloadOutcome::Of(DownloadResult::Failed);
+  return GuardedTransfer(url, path, options, TargetOptions(), factory, view, nullptr, environment)
+      .outcome;
+}
+
+EngineSession::~EngineSession() {
+  try {
+    hftp::TearDownEngine();
+  } catch (...) {
+  }
+}
+
+}  // namespace download

@@ -1,0 +1,84 @@
+#pragma once
+// A download job from start to end: a pooled service of the engine fetches the URL into the target
+// file through a TransferSink, the caller's thread waits for the outcome (asking whether the
+// machine is online every two seconds), and attempts follow one another as the request says.
+//
+//   download::EngineSession engine;                       // ends the engine's threads at its end
+//   download::DownloadRequest request{L"http://host/file", L"C:\\file"};
+//   request.retries = 3;
+//   request.sha256 = "9f86d0...";
+//   download::DownloadOutcome outcome = download::RunJob(request, factory, &view, cancel);
+//
+//   // HTTPDownload: one attempt, under the limits the caller sets in `options`
+//   download::DownloadOutcome once = download::RunAttempt(url, path, options, factory, &view);
+//
+// RunJob makes up to 1 + retries attempts, RetryDelay apart, for as long as the outcome
+// IsRetryable. An attempt after one that wrote bytes of a resource of a known size asks for the
+// rest only (RequestOptions::resumeFrom) and appends it when the server continues the file with a
+// range of a resource of that size (BodyPlacement); after any other answer the file starts over.
+// A 416 to such a request, or a range that does not continue the file, starts it over; the first
+// time at once and without using up a retry. A completed file is checked against the request's
+// SHA-256. Raising `cancel` ends a transfer or a pause between attempts at once with
+// DownloadResult::Cancelled. Whatever the outcome other than Completed, nothing that the job wrote
+// is left at the path.
+//
+// RunAttempt answers Completed exactly when the transfer completed and the file is at `path`. An
+// empty url or path, a refused or failed transfer, a lost network connection and a factory that
+// throws all answer a failure, and leave no file.
+//
+// Neither ends the engine: whoever runs jobs owns its lifetime (EngineSession), so that jobs may
+// share it.
+//
+// Thread-safety: both block their caller, which must not be a thread the view needs in order to
+// stay responsive. Jobs may run on several threads at once; an EngineSession must end only after
+// every job that uses the engine has returned.
+
+#include "download/CancelSignal.h"
+#include "download/Outcome.h"
+#include "download/ProgressView.h"
+#include "hftp/RequestOptions.h"
+#include "hftp/ServiceFactory.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace download {
+
+// How long the wait trusts the network without asking again.
+inline constexpr std::chrono::milliseconds kConnectivityCheckInterval{2000};
+
+struct DownloadRequest {
+  std::wstring url;
+  std::wstring path;
+  hftp::RequestOptions options;  // resumeFrom is the job's own
+  int retries = 0;               // further attempts after a failed one
+  std::string sha256;            // 64 hex digits the file must have; empty: no check
+};
+
+// What a job asks of the machine beyond the engine: the defaults are the machine's own; tests
+// script them.
+struct JobEnvironment {
+  std::function<bool()> isOnline;                             // default: MachineIsOnline
+  std::function<std::chrono::milliseconds(int retry)> pause;  // default: RetryDelay
+};
+
+DownloadOutcome RunJob(const DownloadRequest& request, hftp::ServiceFactory& factory,
+                       ProgressView* view, const CancelSignal& cancel,
+                       const JobEnvironment& environment = {}) noexcept;
+
+DownloadOutcome RunAttempt(const std::wstring& url, const std::wstring& path,
+                           const hftp::RequestOptions& options, hftp::ServiceFactory& factory,
+                           ProgressView* view, const JobEnvironment& environment = {}) noexcept;
+
+// Owns the engine's shared threads for as long as it lives: its end tears them down
+// (hftp/EngineTeardown.h), after every job that used them has returned.
+class EngineSession {
+ public:
+  EngineSession() = default;
+  ~EngineSession();
+  EngineSession(const EngineSession&) = delete;
+  EngineSession& operator=(const EngineSession&) = delete;
+};
+
+}  // namespace download

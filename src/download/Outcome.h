@@ -1,0 +1,45 @@
+#pragma once
+// How a download ended, in the terms an installer script is told.
+//
+//   download::DownloadOutcome outcome = download::OutcomeOf(transferResult);
+//   if (outcome.result == download::DownloadResult::HttpError) ... outcome.httpStatus ...
+//
+// The engine classifies every transfer once (hftp::TransferResult); this names the same kinds as a
+// download's results and adds the download's own (the file, the network, the checksum).
+//
+// Pure values and functions: thread-safe.
+
+#include "hftp/ObserverReports.h"
+
+#include <string>
+
+namespace download {
+
+enum class DownloadResult {
+  Completed,              // the file is at the target (and matched its checksum, if one was given)
+  HttpError,              // the server answered with no success status (httpStatus)
+  CannotConnect,          // no connection: name lookup, refusal, connect time-out, TLS handshake
+  Stalled,                // connected, but nothing arrived for the stall limit
+  TimedOut,               // the whole-transfer limit ran out
+  CertificateNotTrusted,  // the server's certificate did not verify
+  ConnectionLost,         // the connection broke (or the body was withheld) before it all arrived
+  CannotWrite,            // the target could not be created or written
+  NoNetwork,              // the machine lost its network
+  Cancelled,              // the user cancelled
+  ChecksumMismatch,       // the file arrived but is not the one expected; it was deleted
+  Unrecoverable,          // asking again cannot help (bad URL, unsupported protocol, ...)
+  Failed,                 // anything else
+};
+
+struct DownloadOutcome {
+  DownloadResult result = DownloadResult::Failed;
+  int httpStatus = 0;  // HttpError: the status code
+  std::string detail;  // CannotConnect, ConnectionLost, Unrecoverable, Failed: why (UTF-8)
+
+  static DownloadOutcome Of(DownloadResult result, std::string detail = {});
+};
+
+// The download's result for a transfer that ended as `transfer` says.
+DownloadOutcome OutcomeOf(const hftp::TransferResult& transfer);
+
+}  // namespace download

@@ -1,0 +1,98 @@
+// The decisions a download makes between and after attempts: where a response's body goes in a
+// resumed download, whether a failure is tried again and after how long.
+#include "download/Outcome.h"
+#include "download/RetryPolicy.h"
+#include "download/TransferSink.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using download::DownloadOutcome;
+using download::DownloadResult;
+
+TEST(BodyPlacement, OnlyA206OfTheSameResourceThatStartsWhereTheFileEndsAppends) {
+  struct Case {
+    std::uint64_t resumeFrom;
+    int statusCode;
+    std::optional<std::int64_t> rangeFirst;
+    std::int64_t total;  // as the response announced it
+    std::optional<std::uint64_t> placement;
+  };
+  const std::optional<std::uint64_t> nowhere;
+  const Case cases[] = {
+      {1000, 206, 1000, 5000, 1000},
+      {1000, 200, std::nullopt, 6000, 0},  // the whole resource: the file starts over
+      {1000, 206, 0, 5000, nowhere},       // a range, but not the one asked for
+      {1000, 206, 999, 5000, nowhere},
+      {1000, 206, std::nullopt, 5000, nowhere},  // no Content-Range to check
+      {1000, 206, 1000, 6000, nowhere},          // the resource changed since the file was begun
+      {1000, 206, 1000, 0, nowhere},             // a size unknown now ("bytes 1000-4999/*")
+      {0, 206, 0, 5000, 0},                      // nothing to resume
+  };
+  for (const Case& c : cases) {
+    download::TargetOptions target;
+    target.resumeFrom = c.resumeFrom;
+    target.resourceSize = 5000;
+    EXPECT_EQ(download::BodyPlacement(target, hftp::ResponseInfo{c.statusCode, c.rangeFirst}, c.total),
+              c.placement)
+        << c.resumeFrom << " " << c.statusCode << " " << c.total;
+  }
+  // A file begun from a resource of unknown size cannot be continued.
+  download::TargetOptions unknown;
+  unknown.resumeFrom = 1000;
+  EXPECT_EQ(download::BodyPlacement(unknown, hftp::ResponseInfo{206, 1000}, 5000), nowhere);
+}
+
+TEST(RetryPolicy, DelaysDoubleFromOneSecondUpToThirty) {
+  const std::pair<int, int> cases[] = {{0, 0},  {1, 1},  {2, 2},  {3, 4},    {4, 8},
+                                       {5, 16}, {6, 30}, {7, 30}, {100, 30}, {-3, 0}};
+  for (const auto& [retry, delay] : cases)
+    EXPECT_EQ(download::RetryDelay(retry), seconds(delay)) << retry;
+}
+
+TEST(RetryPolicy, AnswersThatARetryWouldRepeatAreFinal) {
+  struct Case {
+    DownloadResult result;
+    int httpStatus;
+    bool retryable;
+  };
+  const Case cases[] = {
+      {DownloadResult::HttpError, 404, false},
+      {DownloadResult::HttpError, 400, false},
+      {DownloadResult::HttpError, 499, false},
+      {DownloadResult::HttpError, 500, true},
+      {DownloadResult::HttpError, 503, true},
+      {DownloadResult::HttpError, 408, true},
+      {DownloadResult::HttpError, 429, true},
+      {DownloadResult::HttpError, 204, false},  // an answer without the resource comes again
+      {DownloadResult::HttpError, 302, false},
+      {DownloadResult::Unrecoverable, 0, false},
+      {DownloadResult::CannotConnect, 0, true},
+      {DownloadResult::Stalled, 0, true},
+      {DownloadResult::TimedOut, 0, true},
+      {DownloadResult::ConnectionLost, 0, true},
+      {DownloadResult::NoNetwork, 0, true},
+      {DownloadResult::Failed, 0, true},
+      {DownloadResult::CertificateNotTrusted, 0, false},
+      {DownloadResult::CannotWrite, 0, false},
+      {DownloadResult::Cancelled, 0, false},
+      {DownloadResult::ChecksumMismatch, 0, false},
+      {DownloadResult::Completed, 0, false},
+  };
+  for (const Case& c : cases) {
+    DownloadOutcome outcome;
+    outcome.result = c.result;
+    outcome.httpStatus = c.httpStatus;
+    EXPECT_EQ(download::IsRetryable(outcome), c.retryable)
+        << static_cast<int>(c.result) << " " << c.httpStatus;
+  }
+}
+
+}  // namespace
