@@ -35,7 +35,7 @@ TEST(DownloadArguments, DefaultsWithoutOptions) {
   EXPECT_EQ(command.request.options.stallTimeout, seconds(30));
   EXPECT_EQ(command.request.options.connectTimeout, seconds(30));
   EXPECT_EQ(command.request.options.totalTimeout, seconds(0));
-  EXPECT_EQ(command.request.options.userAgent, "MarlowSetupKit/0.1.0");
+  EXPECT_EQ(command.request.options.userAgent, L"MarlowSetupKit/0.1.0");
   EXPECT_TRUE(command.request.options.headers.empty());
   EXPECT_FALSE(command.request.options.proxy.has_value());
   EXPECT_FALSE(command.silent);
@@ -69,10 +69,10 @@ TEST(DownloadArguments, EachOptionSetsWhatItNames) {
       {{L"/SHA256="}, [](const DownloadCommand& c) { return c.request.sha256.empty(); }},
       {{L"/HEADER=X-A: 1", L"/HEADER=X-B: \u00FC"},
        [](const DownloadCommand& c) {
-         return c.request.options.headers == std::vector<std::string>{"X-A: 1", "X-B: \xC3\xBC"};
+         return c.request.options.headers == std::vector<std::wstring>{L"X-A: 1", L"X-B: \u00FC"};
        }},
       {{L"/USERAGENT=Velmar/2"},
-       [](const DownloadCommand& c) { return c.request.options.userAgent == "Velmar/2"; }},
+       [](const DownloadCommand& c) { return c.request.options.userAgent == L"Velmar/2"; }},
       {{L"/USERAGENT="},
        [](const DownloadCommand& c) { return c.request.options.userAgent.empty(); }},
       {{L"/PROXYAUTH=u:p", L"/PROXY=http://proxy:3128"},
@@ -145,15 +145,16 @@ TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
 TEST(DownloadResultText, OneLineForEachOutcome) {
   DownloadCommand command =
       *ParseDownloadArguments(WithUrlAndPath({L"/STALL=20", L"/TIMEOUT=90"})).command;
-  const auto outcome = [](ui::DownloadResult result, int httpStatus = 0, std::string detail = "") {
-    ui::DownloadOutcome o;
+  const auto outcome = [](download::DownloadResult result, int httpStatus = 0,
+                          std::string detail = "") {
+    download::DownloadOutcome o;
     o.result = result;
     o.httpStatus = httpStatus;
     o.detail = std::move(detail);
     return o;
   };
-  using ui::DownloadResult;
-  const std::pair<ui::DownloadOutcome, std::wstring> cases[] = {
+  using download::DownloadResult;
+  const std::pair<download::DownloadOutcome, std::wstring> cases[] = {
       {outcome(DownloadResult::Completed), L"OK"},
       {outcome(DownloadResult::HttpError, 404), L"HTTP 404"},
       {outcome(DownloadResult::CannotConnect, 0, "Could not resolve host: \xC3\xBC.test"),
@@ -170,6 +171,10 @@ TEST(DownloadResultText, OneLineForEachOutcome) {
       {outcome(DownloadResult::ChecksumMismatch), L"SHA-256 mismatch"},
       {outcome(DownloadResult::Failed, 0, "Out of memory"), L"Download failed: Out of memory"},
       {outcome(DownloadResult::Failed), L"Download failed"},
+      {outcome(DownloadResult::Unrecoverable, 0, "Unsupported protocol"),
+       L"Download failed: Unsupported protocol"},
+      {outcome(DownloadResult::ConnectionLost, 0, "the server withheld the body"),
+       L"Connection lost: the server withheld the body"},
   };
   for (const auto& [given, text] : cases)
     EXPECT_EQ(plugin::DownloadResultText(given, command), text);

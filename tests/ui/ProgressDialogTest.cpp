@@ -28,7 +28,7 @@ TEST(ProgressDialog, ACloseRequestFromOutsideCancelsOrIsIgnoredButNeverEndsTheDi
     // The download runs until the dialog has handled the request, and ends as a cancel would.
     bool cancelled = false;
     const bool answer = ui::RunDownloadDialog(
-        nullptr, look, [&](ui::ProgressView*, const ui::CancelSignal& cancel) {
+        nullptr, look, [&](download::ProgressView*, const download::CancelSignal& cancel) {
           ::WaitForSingleObject(closeHandled.Get(), 30000);
           cancelled = cancel.IsRaised();
           return !cancelled;
