@@ -22,6 +22,7 @@ struct Attempt {
   bool touched = false;           // the target was opened for writing
   bool rangeUnusable = false;     // a resumed request got a range that does not continue the file
   std::int64_t resourceSize = 0;  // when touched: of the resource whose bytes the file holds
+  std::string validator;          // when touched: of that resource's version
 };
 
 bool IsOnline(const JobEnvironment& environment) {
@@ -65,6 +66,7 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   service.reset();
   attempt.touched = sink->Touched();
   attempt.resourceSize = sink->ResourceSize();
+  attempt.validator = sink->FileValidator();
   attempt.rangeUnusable = sink->Failed() && sink->RangeUnusable();
   return attempt;
 }
@@ -101,6 +103,7 @@ DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factor
   // keep the job going.
   bool freeStartOverLeft = true;
   std::int64_t resourceSize = 0;  // of the resource whose bytes the file holds
+  std::string validator;          // of that resource's version
   bool touched = false;
   std::chrono::milliseconds pause{0};
   DownloadOutcome outcome = DownloadOutcome::Of(DownloadResult::Failed);
@@ -116,7 +119,10 @@ DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factor
     const Attempt attempt = GuardedTransfer(request.url, request.path, options, target, factory,
                                             view, &cancel, environment);
     touched = touched || attempt.touched;
-    if (attempt.touched) resourceSize = attempt.resourceSize;
+    if (attempt.touched) {
+      resourceSize = attempt.resourceSize;
+      validator = attempt.validator;
+    }
     outcome = attempt.outcome;
     if (outcome.result == DownloadResult::Completed || cancel.IsRaised()) break;
     // A 416 to the range, or a range of a resource that has changed since the file was begun.
@@ -131,11 +137,13 @@ DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factor
     } else {
       break;
     }
-    // Only the start of a resource of a known size can be continued: its size tells a changed
-    // resource from the same one.
-    options.resumeFrom = !startOver && touched && resourceSize > 0
-                             ? static_cast<std::int64_t>(FileSizeAt(request.path))
-                             : 0;
+    // Only the start of a resource of a known size and version can be continued: the server
+    // answers If-Range with the whole resource once it has changed, and the size tells a changed
+    // resource from the same one where a server ignores If-Range. Two versions of one size
+    // would otherwise splice into an "OK" file.
+    const bool resumable = !startOver && touched && resourceSize > 0 && !validator.empty();
+    options.resumeFrom = resumable ? static_cast<std::int64_t>(FileSizeAt(request.path)) : 0;
+    options.ifRange = resumable ? validator : std::string();
   }
   if (outcome.result == DownloadResult::Completed && !request.sha256.empty()) {
     const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(request.path);

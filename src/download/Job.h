@@ -13,9 +13,10 @@
 //   download::DownloadOutcome once = download::RunAttempt(url, path, options, factory, &view);
 //
 // RunJob makes up to 1 + retries attempts, RetryDelay apart, for as long as the outcome
-// IsRetryable. An attempt after one that wrote bytes of a resource of a known size asks for the
-// rest only (RequestOptions::resumeFrom) and appends it when the server continues the file with a
-// range of a resource of that size (BodyPlacement); after any other answer the file starts over.
+// IsRetryable. An attempt after one that wrote bytes of a resource of a known size and version (a
+// strong ETag or a Last-Modified date) asks for the rest only (RequestOptions::resumeFrom, with
+// that version as If-Range) and appends it when the server continues the file with a range of a
+// resource of that size (BodyPlacement); after any other answer the file starts over.
 // A 416 to such a request, or a range that does not continue the file, starts it over; the first
 // time at once and without using up a retry. A completed file is checked against the request's
 // SHA-256. Raising `cancel` ends a transfer or a pause between attempts at once with

@@ -140,6 +140,11 @@ bool TransferSink::StartFile(std::int64_t total) noexcept {
     Fail(Leftover::Keep);
     return false;
   }
+  try {
+    fileValidator_ = response_.validator;
+  } catch (...) {
+    fileValidator_.clear();  // without a validator the file is never continued: safe
+  }
   touched_.store(true, std::memory_order_release);
   resourceSize_.store(total, std::memory_order_release);
   return true;

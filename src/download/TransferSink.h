@@ -91,6 +91,10 @@ class TransferSink final : public hftp::IObserver {
   DownloadOutcome Outcome() const;
   // A resumed request was answered with a range that does not continue the file.
   bool RangeUnusable() const noexcept { return rangeUnusable_; }
+  // What tells the version of the resource whose bytes the file holds from another (its strong
+  // ETag or Last-Modified date, hftp::ResponseInfo::validator); empty when its response had none.
+  // Once the service has been released.
+  const std::string& FileValidator() const noexcept { return fileValidator_; }
 
  private:
   enum class Leftover { Delete, Keep };
@@ -120,6 +124,7 @@ class TransferSink final : public hftp::IObserver {
   bool cannotWrite_ = false;    // the target could not be opened or a write fell short
   bool shortBody_ = false;      // completed with fewer bytes than the response announced
   bool rangeUnusable_ = false;
+  std::string fileValidator_;
   std::atomic<bool> completed_{false};
   std::atomic<bool> failed_{false};
   std::atomic<bool> touched_{false};

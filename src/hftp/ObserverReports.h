@@ -23,6 +23,9 @@ struct ResponseInfo {
   // The first byte position of its Content-Range ("bytes FIRST-LAST/TOTAL"); absent when it has
   // none or the value is no byte range.
   std::optional<std::int64_t> rangeFirst;
+  // What tells this version of the resource from another, for RequestOptions::ifRange: its strong
+  // ETag, else its Last-Modified date; empty when it has neither.
+  std::string validator;
 };
 
 // How one transfer ended: the engine's single classification of libcurl's result code, the final

@@ -63,6 +63,10 @@ struct RequestOptions {
   // Content-Range that starts here, one that does not answers 200 with the whole resource.
   // IObserver::OnResponse tells the observer which, before the first byte.
   std::int64_t resumeFrom = 0;
+  // With resumeFrom: the validator of the response the file was begun from (ResponseInfo::
+  // validator), sent as If-Range, so that a server whose resource has changed since answers with
+  // the whole new one (200) instead of a range of it. Empty: none is sent.
+  std::string ifRange;
 };
 
 }  // namespace hftp

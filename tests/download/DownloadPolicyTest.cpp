@@ -40,14 +40,14 @@ TEST(BodyPlacement, OnlyA206OfTheSameResourceThatStartsWhereTheFileEndsAppends) 
     download::TargetOptions target;
     target.resumeFrom = c.resumeFrom;
     target.resourceSize = 5000;
-    EXPECT_EQ(download::BodyPlacement(target, hftp::ResponseInfo{c.statusCode, c.rangeFirst}, c.total),
+    EXPECT_EQ(download::BodyPlacement(target, hftp::ResponseInfo{c.statusCode, c.rangeFirst, ""}, c.total),
               c.placement)
         << c.resumeFrom << " " << c.statusCode << " " << c.total;
   }
   // A file begun from a resource of unknown size cannot be continued.
   download::TargetOptions unknown;
   unknown.resumeFrom = 1000;
-  EXPECT_EQ(download::BodyPlacement(unknown, hftp::ResponseInfo{206, 1000}, 5000), nowhere);
+  EXPECT_EQ(download::BodyPlacement(unknown, hftp::ResponseInfo{206, 1000, ""}, 5000), nowhere);
 }
 
 TEST(RetryPolicy, DelaysDoubleFromOneSecondUpToThirty) {

@@ -171,6 +171,9 @@ TEST_F(Job, EveryFailureLeavesNothingAtThePath) {
       {"/status/204", DownloadResult::HttpError, 204},
       {"/status/302", DownloadResult::HttpError, 302},
       {"/bytes?size=1000000&drop_after=300000", DownloadResult::ConnectionLost, 0},
+      // The engine withholds the body of a "Connection: CLOSE" answer: that is no download.
+      {"/bytes?size=50000&header=Connection:%20CLOSE", DownloadResult::ConnectionLost, 0},
+      {"/bytes?size=50000&chunked=1&header=Connection:%20CLOSE", DownloadResult::ConnectionLost, 0},
       {"/bytes?size=1000000&drop_after=300000&drop=reset", DownloadResult::ConnectionLost, 0},
   };
   for (const Case& c : cases) {
@@ -208,7 +211,7 @@ TEST_F(Job, ARetryResumesWhereTheDroppedAttemptEnded) {
   // Every request without a range is dropped after a third of the body; the retry asks for the
   // rest and gets it.
   const DownloadRequest request =
-      Request("/bytes?size=3000000&drop_after=1000000&drop_unranged=1", 1);
+      Request("/bytes?size=3000000&drop_after=1000000&drop_unranged=1&etag=v1", 1);
   ASSERT_EQ(Run(request).result, DownloadResult::Completed);
   const auto bytes = FileBytes(request.path);
   ASSERT_TRUE(bytes.has_value());
@@ -223,9 +226,41 @@ TEST_F(Job, AJobStartsOverWhenTheServerCannotContinueTheFile) {
   // dropped again.
   for (const std::string rangedSize : {"2000000", "1000000"}) {
     const DownloadRequest request = Request(
-        "/bytes?size=3000000&drop_after=1000000&drop_unranged=1&ranged_size=" + rangedSize, 1);
+        "/bytes?size=3000000&drop_after=1000000&drop_unranged=1&etag=v1&ranged_size=" + rangedSize,
+        1);
     EXPECT_EQ(Run(request).result, DownloadResult::ConnectionLost) << rangedSize;
     EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{}) << rangedSize;
+  }
+}
+
+TEST_F(Job, AResumeNeverSplicesTwoVersionsOfTheResource) {
+  // Half of version v1 arrives; by the retry the server holds v2 of the same size. Asked with
+  // If-Range, it answers v2 whole; without a validator the job does not resume at all.
+  struct Case {
+    const char* what;
+    std::string route;
+    std::uint64_t shift;  // where the file's bytes begin in the generated pattern
+  };
+  const Case cases[] = {
+      {"If-Range", "/bytes?size=3000000&drop_after=1000000&drop_unranged=1&etag=v1&ranged_etag=v2",
+       1},
+      {"no validator", "/bytes?size=3000000&drop_after=1000000&drop_unranged=1", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const DownloadRequest request = Request(c.route, 1);
+    const DownloadOutcome outcome = Run(request);
+    if (c.shift == 0) {
+      // Started over, and dropped again like the first attempt.
+      EXPECT_EQ(outcome.result, DownloadResult::ConnectionLost);
+      EXPECT_FALSE(FileExists(request.path));
+      continue;
+    }
+    ASSERT_EQ(outcome.result, DownloadResult::Completed);
+    const auto bytes = FileBytes(request.path);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(bytes->size(), 3000000u);
+    EXPECT_EQ(msk::test::FirstMismatch(*bytes, c.shift), bytes->size());  // all of v2
   }
 }
 

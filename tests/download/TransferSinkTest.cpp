@@ -311,11 +311,11 @@ TEST(TransferSink, AResumedDownloadAppendsOnlyWhereTheServerHonoursTheRange) {
     std::vector<int> shown;
   };
   const Case cases[] = {
-      {"206 from byte 6", {206, 6}, 11, true, "hello world", {100}},
-      {"200: the whole resource", {200, std::nullopt}, 11, true, "world", {45}},
+      {"206 from byte 6", {206, 6, ""}, 11, true, "hello world", {100}},
+      {"200: the whole resource", {200, std::nullopt, ""}, 11, true, "world", {45}},
       // Neither the rest of the file nor a whole one: refused, the file left for a start-over.
-      {"206 from elsewhere", {206, 0}, 11, false, "hello X", {}},
-      {"206 of a resource that changed", {206, 6}, 12, false, "hello X", {}},
+      {"206 from elsewhere", {206, 0, ""}, 11, false, "hello X", {}},
+      {"206 of a resource that changed", {206, 6, ""}, 12, false, "hello X", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

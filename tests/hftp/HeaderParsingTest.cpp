@@ -97,5 +97,31 @@ TEST(HeaderParsing, ContentRangeFirst) {
   for (const Case& c : cases) EXPECT_EQ(ContentRangeFirstOf(c.line), c.first) << c.line;
 }
 
+TEST(HeaderParsing, ValidatorIsAStrongETagOrALastModifiedDate) {
+  using Kind = Validator::Kind;
+  struct Case {
+    const char* line;
+    std::optional<Kind> kind;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"ETag: \"v2\"\r\n", Kind::StrongETag, "\"v2\""},
+      {"etag:\t\"a b\" \r\n", Kind::StrongETag, "\"a b\""},  // any case, blanks around cut
+      {"ETag: W/\"v2\"\r\n", std::nullopt, ""},  // weak: not for a range
+      {"ETag:\r\n", std::nullopt, ""},
+      {"Last-Modified: Wed, 09 Dec 2026 10:00:00 GMT\r\n", Kind::LastModified,
+       "Wed, 09 Dec 2026 10:00:00 GMT"},
+      {"X-ETag: \"v2\"\r\n", std::nullopt, ""},  // the header itself, not a lookalike
+      {"Content-Length: 5\r\n", std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    const std::optional<Validator> validator = ValidatorOf(c.line);
+    ASSERT_EQ(validator.has_value(), c.kind.has_value()) << c.line;
+    if (!validator) continue;
+    EXPECT_EQ(validator->kind, *c.kind) << c.line;
+    EXPECT_EQ(validator->value, c.value) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace hftp::detail

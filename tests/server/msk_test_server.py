@@ -139,15 +139,33 @@ def text(status, message, content_type="text/plain"):
 def route_bytes(req):
     size = req.number("size")
     ignore_ranges = req.param("ranges") == "ignore"
-    response = Response(req.number("status", 200), generated=(0, size))
-    response.header("Content-Type", "application/octet-stream")
-    if not ignore_ranges:
-        response.header("Accept-Ranges", "bytes")
+    etag = req.param("etag")
     range_header = req.headers.get("Range")
+    # ranged_etag=T: a request with a range finds the resource changed to version T: another tag
+    # and other bytes (the pattern shifted by one), of the same size unless ranged_size says not.
+    shift = 0
+    if range_header is not None and req.param("ranged_etag"):
+        etag, shift = req.param("ranged_etag"), 1
+
+    def whole():
+        response = Response(req.number("status", 200), generated=(shift, size))
+        response.header("Content-Type", "application/octet-stream")
+        if etag:
+            response.header("ETag", '"%s"' % etag)
+        if not ignore_ranges:
+            response.header("Accept-Ranges", "bytes")
+        return response
+
+    response = whole()
     if range_header is None or ignore_ranges or response.status != 200:
+        return response
+    # If-Range: the range only while the resource is still the one the client began with.
+    if_range = req.headers.get("If-Range")
+    if if_range is not None and (not etag or if_range.strip() != '"%s"' % etag):
         return response
     # ranged_size=M: a request with a range finds the resource changed to M bytes.
     size = req.number("ranged_size", size)
+    response = whole()
     wanted = parse_range(range_header, size)
     if wanted is None:  # not a single byte range we understand: answered whole, as HTTP says
         return response
@@ -155,7 +173,7 @@ def route_bytes(req):
     if wanted == "unsatisfiable":
         return Response(416).header("Content-Range", "bytes */%s" % total)
     first, last = wanted
-    partial = Response(206, generated=(first, last - first + 1))
+    partial = Response(206, generated=(first + shift, last - first + 1))
     partial.header_lines = list(response.header_lines)
     return partial.header("Content-Range", "bytes %d-%d/%s" % (first, last, total))
 

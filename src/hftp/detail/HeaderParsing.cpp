@@ -15,6 +15,8 @@ constexpr char kContentRange[] = "Content-Range:";
 // Matched in any case.
 constexpr std::string_view kContentRangeName = "content-range:";
 constexpr std::string_view kBytesUnit = "bytes";
+constexpr std::string_view kETagName = "etag:";
+constexpr std::string_view kLastModifiedName = "last-modified:";
 
 // A decimal number as strtoll reads it from `line` at `position` (leading white space and a sign
 // allowed, stops at the first non-digit, 0 without digits, saturated on overflow). The line is a
@@ -84,6 +86,29 @@ std::optional<std::int64_t> ContentRangeTotalOf(const std::string& line) noexcep
   const auto slash = line.find('/', match + sizeof(kContentRange) - 1);
   if (slash == std::string::npos) return std::nullopt;
   return NumberAt(line, slash + 1);
+}
+
+// The value of a header line that starts with `name` (its colon included, in any case), without
+// the blanks around it and the line ending; absent for other lines.
+std::optional<std::string> ValueOf(const std::string& line, std::string_view name) {
+  if (!HasWordAt(line, 0, name)) return std::nullopt;
+  const auto first = SkipBlanks(line, name.size());
+  auto end = line.size();
+  while (end > first && std::isspace(static_cast<unsigned char>(line[end - 1]))) --end;
+  return line.substr(first, end - first);
+}
+
+std::optional<Validator> ValidatorOf(const std::string& line) {
+  if (std::optional<std::string> tag = ValueOf(line, kETagName)) {
+    // A weak tag ("W/...") may not be used for a range (If-Range), so it is no validator.
+    if (tag->empty() || tag->front() != '"') return std::nullopt;
+    return Validator{Validator::Kind::StrongETag, std::move(*tag)};
+  }
+  if (std::optional<std::string> date = ValueOf(line, kLastModifiedName)) {
+    if (date->empty()) return std::nullopt;
+    return Validator{Validator::Kind::LastModified, std::move(*date)};
+  }
+  return std::nullopt;
 }
 
 std::optional<std::int64_t> ContentRangeFirstOf(const std::string& line) noexcept {

@@ -8,6 +8,8 @@
 //   ContentRangeTotalOf("Content-Range: bytes 100-199/5000\r\n") == 5000
 //   ContentRangeFirstOf("content-range: bytes 100-199/5000\r\n") == 100
 //
+//   ValidatorOf("ETag: \"v2\"\r\n")->value == "\"v2\""
+//
 // Pure functions: thread-safe.
 
 #include <cstdint>
@@ -38,6 +40,18 @@ std::optional<std::int64_t> ContentLengthOf(const std::string& line) noexcept;
 // The total after the "/" of a "Content-Range:" line (0 when no number follows, as for "/*");
 // absent when the line has none, or no "/" to take a total from.
 std::optional<std::int64_t> ContentRangeTotalOf(const std::string& line) noexcept;
+
+// What a response says to tell one version of its resource from another, for a resumed request's
+// If-Range: a strong entity tag (the header's name in any case), or a Last-Modified date.
+struct Validator {
+  enum class Kind { StrongETag, LastModified };
+  Kind kind;
+  std::string value;  // as the header carries it, the blanks around it left out
+};
+
+// The validator of an "ETag:" line with a strong tag or of a "Last-Modified:" line; absent for
+// other lines, a weak tag ("W/\"...\"") and an empty value.
+std::optional<Validator> ValidatorOf(const std::string& line);
 
 // The first byte position of a "Content-Range: bytes FIRST-LAST/TOTAL" line, the header's name and
 // unit in any case (what a resumed download checks, unlike the matches above); absent when the line

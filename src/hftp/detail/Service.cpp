@@ -242,7 +242,8 @@ void Service::AnnounceResponse() noexcept {
   if (responseAnnounced_) return;
   responseAnnounced_ = true;
   try {
-    observer_->OnResponse(ResponseInfo{responseCode_, rangeFirst_});
+    observer_->OnResponse(
+        ResponseInfo{responseCode_, rangeFirst_, validator_ ? validator_->value : std::string()});
   } catch (...) {
   }
 }

@@ -32,6 +32,7 @@
 #include "hftp/Status.h"
 #include "hftp/detail/ByteRange.h"
 #include "hftp/detail/CurlHandles.h"
+#include "hftp/detail/HeaderParsing.h"
 #include "hftp/detail/ResultClassification.h"
 #include "hftp/detail/TransferRequest.h"
 #include "tools/ThreadChecker.h"
@@ -131,6 +132,7 @@ class Service final : public IService {
   // What OnResponse tells: the status code and Content-Range start of the latest response.
   int responseCode_ = 0;
   std::optional<std::int64_t> rangeFirst_;
+  std::optional<Validator> validator_;
   bool responseAnnounced_ = false;
   bool endReported_ = false;
   // A body arrived that the header handler had told the service to drop ("Connection: CLOSE").

@@ -74,6 +74,13 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     partial_ = false;
     responseCode_ = StatusCodeOf(line);
     rangeFirst_.reset();
+    validator_.reset();
+  }
+  // A strong entity tag is the better validator: a date may not change within its second.
+  if (std::optional<Validator> validator = ValidatorOf(line)) {
+    if (!validator_ || validator_->kind != Validator::Kind::StrongETag) {
+      validator_ = std::move(validator);
+    }
   }
   if (const std::optional<std::int64_t> first = ContentRangeFirstOf(line)) rangeFirst_ = first;
   // Only a status line carries a status code: another header may quote one ("X-Upstream:

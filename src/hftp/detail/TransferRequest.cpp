@@ -41,6 +41,11 @@ TransferRequest ToTransferRequest(const std::wstring& url, const RequestOptions&
   request.from = options.rangeFrom;
   request.to = options.rangeTo;
   request.resumeFrom = options.resumeFrom > 0 ? options.resumeFrom : 0;
+  // A header line of its own: a validator with a line break would smuggle in another.
+  if (request.resumeFrom > 0 && !options.ifRange.empty() &&
+      options.ifRange.find_first_of("\r\n") == std::string::npos) {
+    request.headers.push_back("If-Range: " + options.ifRange);
+  }
   request.stallTimeout =
       SecondsWithin(options.stallTimeout, std::numeric_limits<std::int32_t>::max());
   request.connectTimeout = SecondsWithin(options.connectTimeout, kLongestMillisecondLimit);
