@@ -3,8 +3,8 @@
 // long the rest will take, from a pattern with placeholders or in the default wording.
 //
 //   download::ProgressSample sample{12900000, 50331648, 5452595.0};
-//   download::ProgressText(L"", sample)                  == L"12.3 MB of 48.0 MB · 5.2 MB/s · 7 s left"
-//   download::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
+//   download::ProgressText(L"", sample)                  == L"12.3 MB of 48.0 MB · 5.2 MB/s · 7 s
+//   left" download::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
 //
 // Placeholders: @PERCENT@ ("25%"), @RECEIVED@ and @TOTAL@ (sizes as SizeText writes them),
 // @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it); one that cannot be known yet

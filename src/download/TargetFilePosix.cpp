@@ -42,11 +42,13 @@ class PosixTargetFile final : public TargetFile {
 
 }  // namespace
 
-std::unique_ptr<TargetFile> TargetFile::Open(const std::wstring& path, std::uint64_t keep) noexcept {
+std::unique_ptr<TargetFile> TargetFile::Open(const std::wstring& path,
+                                             std::uint64_t keep) noexcept {
   try {
     const std::string native = NativePath(path);
     if (native.empty()) return nullptr;
-    UniqueFd file(::open(native.c_str(), keep == 0 ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, 0644));
+    UniqueFd file(
+        ::open(native.c_str(), keep == 0 ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, 0644));
     if (!file) return nullptr;
     if (keep > 0) {
       struct stat status {};

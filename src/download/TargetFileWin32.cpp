@@ -55,7 +55,8 @@ Tools::UniqueKernelHandle OpenAfter(const std::wstring& path, std::uint64_t keep
 
 }  // namespace
 
-std::unique_ptr<TargetFile> TargetFile::Open(const std::wstring& path, std::uint64_t keep) noexcept {
+std::unique_ptr<TargetFile> TargetFile::Open(const std::wstring& path,
+                                             std::uint64_t keep) noexcept {
   Tools::UniqueKernelHandle file = keep == 0 ? OpenFromTheStart(path) : OpenAfter(path, keep);
   if (!file) return nullptr;
   try {

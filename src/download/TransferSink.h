@@ -121,8 +121,8 @@ class TransferSink final : public hftp::IObserver {
   bool finalSeen_ = false;       // the transfer thread's: a final notification has come
   // Written before failed_ or completed_ is set, then no more.
   std::optional<hftp::TransferResult> result_;
-  bool cannotWrite_ = false;    // the target could not be opened or a write fell short
-  bool shortBody_ = false;      // completed with fewer bytes than the response announced
+  bool cannotWrite_ = false;  // the target could not be opened or a write fell short
+  bool shortBody_ = false;    // completed with fewer bytes than the response announced
   bool rangeUnusable_ = false;
   std::string fileValidator_;
   std::atomic<bool> completed_{false};

@@ -49,10 +49,10 @@ struct TransferResult {
   };
 
   Kind kind = Kind::Other;
-  int httpStatus = 0;            // the final response's status code; 0 when none was received
-  std::int32_t resultCode = 0;   // libcurl's CURLcode, for logs; 0 when libcurl reported none
-  std::string message;           // libcurl's (or the engine's) words for a failure; UTF-8
-  bool connected = false;        // a connection to the server (or proxy) had been made
+  int httpStatus = 0;           // the final response's status code; 0 when none was received
+  std::int32_t resultCode = 0;  // libcurl's CURLcode, for logs; 0 when libcurl reported none
+  std::string message;          // libcurl's (or the engine's) words for a failure; UTF-8
+  bool connected = false;       // a connection to the server (or proxy) had been made
 
   bool Succeeded() const noexcept { return kind == Kind::Completed; }
 };

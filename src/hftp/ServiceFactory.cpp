@@ -41,8 +41,11 @@ RequestOptions WithRange(RequestOptions options, std::int64_t from, std::int64_t
 detail::TransferRequest ServiceFactory::Request(const std::wstring& url,
                                                 const RequestOptions& options,
                                                 const ProxyInfo* proxy) const {
-  const ProxyInfo* const chosen = proxy != nullptr ? proxy : options.proxy ? &*options.proxy : nullptr;
-  return detail::ToTransferRequest(url, options, chosen != nullptr ? *chosen : GetDefaultProxyInfo());
+  const ProxyInfo* const chosen = proxy != nullptr ? proxy
+                                  : options.proxy  ? &*options.proxy
+                                                   : nullptr;
+  return detail::ToTransferRequest(url, options,
+                                   chosen != nullptr ? *chosen : GetDefaultProxyInfo());
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLoner(const std::wstring& url,

@@ -92,7 +92,8 @@ class ServiceFactory : public IServiceFactory {
  private:
   // Every creator ends in one of these two, with its request as one record; `proxy` (when not
   // null) wins over options.proxy, and GetDefaultProxyInfo() applies without either.
-  std::shared_ptr<IService> CreateLoner(const std::wstring& url, std::shared_ptr<IObserver> observer,
+  std::shared_ptr<IService> CreateLoner(const std::wstring& url,
+                                        std::shared_ptr<IObserver> observer,
                                         const RequestOptions& options, const ProxyInfo* proxy);
   std::shared_ptr<IService> CreatePooled(const std::wstring& url,
                                          std::shared_ptr<IObserver> observer,

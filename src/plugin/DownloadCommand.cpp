@@ -204,7 +204,7 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
 }
 
 std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
-                               const DownloadCommand& command) {
+                                const DownloadCommand& command) {
   using download::DownloadResult;
   const hftp::RequestOptions& options = command.request.options;
   const std::wstring detail = Wide(outcome.detail);

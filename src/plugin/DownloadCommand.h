@@ -26,8 +26,8 @@ namespace plugin {
 
 struct DownloadCommand {
   download::DownloadRequest request;  // url, path, retries, checksum and the transfer's options
-  bool silent = false;          // /SILENT: no window at all
-  ui::DownloadDialogLook look;  // the text line always; /CANCEL adds the button
+  bool silent = false;                // /SILENT: no window at all
+  ui::DownloadDialogLook look;        // the text line always; /CANCEL adds the button
 };
 
 struct ParsedDownload {
@@ -43,6 +43,6 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
 
 // The result line for `outcome` of `command`: "OK", "HTTP 404", "Cancelled", ...
 std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
-                               const DownloadCommand& command);
+                                const DownloadCommand& command);
 
 }  // namespace plugin

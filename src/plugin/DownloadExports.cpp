@@ -4,10 +4,10 @@
 // HTTPDownload makes one attempt within kStallLimit and kConnectLimit and answers 1 exactly when
 // the transfer completed and the file is at the path. It owns the engine for the one call: the
 // engine's threads are torn down when the download has ended, also when nothing was started.
+#include "download/Job.h"
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
 #include "plugin/PluginServiceFactory.h"
-#include "download/Job.h"
 #include "ui/ErrorDialog.h"
 #include "ui/ProgressDialog.h"
 

@@ -1,6 +1,8 @@
 // The plug-in commands, called by NSIS scripts as `MarlowSetupKit::Download ...` and
 // `MarlowSetupKit::Sha256 file`: arguments from the stack, one result line back onto it. Neither
 // lets an exception reach the host.
+#include "download/CancelSignal.h"
+#include "download/Job.h"
 #include "plugin/CapturedDialog.h"
 #include "plugin/DownloadCommand.h"
 #include "plugin/Exports.h"
@@ -8,8 +10,6 @@
 #include "plugin/PluginCall.h"
 #include "plugin/PluginServiceFactory.h"
 #include "tools/FileDigest.h"
-#include "download/CancelSignal.h"
-#include "download/Job.h"
 #include "ui/ProgressDialog.h"
 
 #include <optional>

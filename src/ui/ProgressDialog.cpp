@@ -1,11 +1,11 @@
 #include "ui/ProgressDialog.h"
 
+#include "download/ProgressText.h"
 #include "res/resource.h"
 #include "ui/CenterWindow.h"
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
-#include "download/ProgressText.h"
 #include "ui/ResourceBitmap.h"
 
 #include <commctrl.h>

@@ -18,9 +18,9 @@
 // transfer thread: the value travels in an atomic field, and a posted message (kProgressMessage)
 // makes the dialog's thread show it.
 //
-// DownloadDialogLook adds, each on request: a text line under the bar (download/ProgressText.h), updated
-// by a timer four times a second from the byte counts the observer hands over; a "Cancel" button
-// (Escape, the title bar's close button and a close request from outside do the same), which
+// DownloadDialogLook adds, each on request: a text line under the bar (download/ProgressText.h),
+// updated by a timer four times a second from the byte counts the observer hands over; a "Cancel"
+// button (Escape, the title bar's close button and a close request from outside do the same), which
 // raises the task's CancelSignal and then waits, greyed, for the task to end; and a marquee, a
 // block running along the bar while bytes arrive of a resource whose size is unknown.
 //

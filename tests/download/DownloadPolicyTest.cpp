@@ -12,10 +12,10 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-using std::chrono::seconds;
 using download::DownloadOutcome;
 using download::DownloadResult;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
 
 TEST(BodyPlacement, OnlyA206OfTheSameResourceThatStartsWhereTheFileEndsAppends) {
   struct Case {
@@ -40,7 +40,8 @@ TEST(BodyPlacement, OnlyA206OfTheSameResourceThatStartsWhereTheFileEndsAppends) 
     download::TargetOptions target;
     target.resumeFrom = c.resumeFrom;
     target.resourceSize = 5000;
-    EXPECT_EQ(download::BodyPlacement(target, hftp::ResponseInfo{c.statusCode, c.rangeFirst, ""}, c.total),
+    EXPECT_EQ(download::BodyPlacement(target, hftp::ResponseInfo{c.statusCode, c.rangeFirst, ""},
+                                      c.total),
               c.placement)
         << c.resumeFrom << " " << c.statusCode << " " << c.total;
   }

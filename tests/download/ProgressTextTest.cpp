@@ -10,8 +10,8 @@
 
 namespace {
 
-using std::chrono::milliseconds;
 using download::ProgressSample;
+using std::chrono::milliseconds;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
@@ -39,7 +39,8 @@ TEST(ProgressText, DurationsInSecondsMinutesAndHours) {
       {60, L"1 min 0 s"},   {185, L"3 min 5 s"},   {3599, L"59 min 59 s"},
       {3600, L"1 h 0 min"}, {8040, L"2 h 14 min"},
   };
-  for (const auto& [seconds, text] : cases) EXPECT_EQ(download::DurationText(seconds), text) << seconds;
+  for (const auto& [seconds, text] : cases)
+    EXPECT_EQ(download::DurationText(seconds), text) << seconds;
 }
 
 TEST(ProgressText, DefaultWordingLeavesOutWhatIsUnknown) {
@@ -75,7 +76,8 @@ TEST(ProgressText, PlaceholdersAreFilledInAndUnknownOnesBecomeAQuestionMark) {
        L"25%25% @percent@ @PERCENT"},
       {L"Velmar: @RECEIVED@ (@SPEED@)", {2048, 0, 512.0}, L"Velmar: 2.0 KB (512 B/s)"},
   };
-  for (const Case& c : cases) EXPECT_EQ(download::ProgressText(c.pattern, c.sample), c.text) << c.text;
+  for (const Case& c : cases)
+    EXPECT_EQ(download::ProgressText(c.pattern, c.sample), c.text) << c.text;
 }
 
 TEST(TransferRate, IsTheGrowthOverTheLastThreeSeconds) {

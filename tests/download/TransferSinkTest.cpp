@@ -16,10 +16,10 @@
 #include <csignal>
 #endif
 
-#include <filesystem>
-#include <fstream>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -29,12 +29,12 @@
 
 namespace {
 
+using download::DownloadPercent;
+using download::DownloadResult;
 using msk::test::FileBytes;
 using msk::test::FileExists;
 using msk::test::ScratchFolder;
 using std::chrono::milliseconds;
-using download::DownloadPercent;
-using download::DownloadResult;
 using Kind = hftp::TransferResult::Kind;
 
 constexpr std::uint64_t kGiB = 1ull << 30;
@@ -246,8 +246,7 @@ TEST(TransferSink, RefusesWhenTheTargetCannotBeCreatedAndSaysSoAtOnce) {
 TEST(TransferSink, AFailedWriteRefusesTheBlockAndEndsTheDownload) {
 #ifdef _WIN32
   // A pipe whose reader has gone makes every write fail, as a full disk would.
-  const std::wstring target =
-      L"\\\\.\\pipe\\msk-sink-" + std::to_wstring(::GetCurrentProcessId());
+  const std::wstring target = L"\\\\.\\pipe\\msk-sink-" + std::to_wstring(::GetCurrentProcessId());
   const HANDLE reader = ::CreateNamedPipeW(target.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1,
                                            1 << 16, 1 << 16, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
@@ -381,7 +380,8 @@ TEST(TransferSink, ACompletionThatIsNoSuccessLeavesNoFile) {
     EXPECT_TRUE(observer.Failed());
     EXPECT_FALSE(FileExists(path));
     EXPECT_EQ(observer.Outcome().result, c.outcome);
-    EXPECT_EQ(observer.Outcome().httpStatus, c.result.kind == Kind::HttpStatus ? c.result.httpStatus : 0);
+    EXPECT_EQ(observer.Outcome().httpStatus,
+              c.result.kind == Kind::HttpStatus ? c.result.httpStatus : 0);
   }
 }
 

@@ -107,7 +107,7 @@ TEST(HeaderParsing, ValidatorIsAStrongETagOrALastModifiedDate) {
   const Case cases[] = {
       {"ETag: \"v2\"\r\n", Kind::StrongETag, "\"v2\""},
       {"etag:\t\"a b\" \r\n", Kind::StrongETag, "\"a b\""},  // any case, blanks around cut
-      {"ETag: W/\"v2\"\r\n", std::nullopt, ""},  // weak: not for a range
+      {"ETag: W/\"v2\"\r\n", std::nullopt, ""},              // weak: not for a range
       {"ETag:\r\n", std::nullopt, ""},
       {"Last-Modified: Wed, 09 Dec 2026 10:00:00 GMT\r\n", Kind::LastModified,
        "Wed, 09 Dec 2026 10:00:00 GMT"},

@@ -16,9 +16,9 @@ ScratchFolder::ScratchFolder() {
   static std::atomic<unsigned> made{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int tries = 0; tries < 100; ++tries) {
-    const fs::path candidate = fs::temp_directory_path() /
-                               ("msk-test-" + std::to_string(stamp) + "-" +
-                                std::to_string(made.fetch_add(1)));
+    const fs::path candidate =
+        fs::temp_directory_path() /
+        ("msk-test-" + std::to_string(stamp) + "-" + std::to_string(made.fetch_add(1)));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       root_ = candidate.wstring();

@@ -67,10 +67,13 @@ bool IsOneOf(int code, std::initializer_list<int> codes) noexcept {
 // The server's certificate did not verify: peer verification, the trusted roots, revocation list,
 // issuer check, pinned key, certificate status, and the client-certificate failures Schannel
 // reports.
-constexpr std::initializer_list<int> kCertificateCodes = {
-    CURLE_PEER_FAILED_VERIFICATION, CURLE_SSL_CACERT_BADFILE,       CURLE_SSL_CRL_BADFILE,
-    CURLE_SSL_ISSUER_ERROR,         CURLE_SSL_PINNEDPUBKEYNOTMATCH, CURLE_SSL_INVALIDCERTSTATUS,
-    CURLE_SSL_CLIENTCERT};
+constexpr std::initializer_list<int> kCertificateCodes = {CURLE_PEER_FAILED_VERIFICATION,
+                                                          CURLE_SSL_CACERT_BADFILE,
+                                                          CURLE_SSL_CRL_BADFILE,
+                                                          CURLE_SSL_ISSUER_ERROR,
+                                                          CURLE_SSL_PINNEDPUBKEYNOTMATCH,
+                                                          CURLE_SSL_INVALIDCERTSTATUS,
+                                                          CURLE_SSL_CLIENTCERT};
 
 // Asking again the same way gives the same answer.
 constexpr std::initializer_list<int> kUnrecoverableCodes = {

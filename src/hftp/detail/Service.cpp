@@ -32,9 +32,9 @@ Service::Service(std::string url, std::shared_ptr<IObserver> observer, const Pro
                  const std::vector<std::string>& headers, std::string cookie)
     : Service(
           [&] {
-            TransferRequest request = PositionalRequest(std::move(url), proxy, std::move(user),
-                                                        std::move(password), stallTimeout,
-                                                        std::move(cookie));
+            TransferRequest request =
+                PositionalRequest(std::move(url), proxy, std::move(user), std::move(password),
+                                  stallTimeout, std::move(cookie));
             request.headers = headers;
             return request;
           }(),
@@ -45,9 +45,9 @@ Service::Service(std::string url, std::int64_t from, std::int64_t to,
                  std::string password, std::int32_t stallTimeout, std::string cookie)
     : Service(
           [&] {
-            TransferRequest request = PositionalRequest(std::move(url), proxy, std::move(user),
-                                                        std::move(password), stallTimeout,
-                                                        std::move(cookie));
+            TransferRequest request =
+                PositionalRequest(std::move(url), proxy, std::move(user), std::move(password),
+                                  stallTimeout, std::move(cookie));
             request.from = from;
             request.to = to;
             return request;
@@ -59,9 +59,9 @@ Service::Service(std::string url, const std::vector<unsigned char>& body,
                  std::string password, std::int32_t stallTimeout, std::string cookie)
     : Service(
           [&] {
-            TransferRequest request = PositionalRequest(std::move(url), proxy, std::move(user),
-                                                        std::move(password), stallTimeout,
-                                                        std::move(cookie));
+            TransferRequest request =
+                PositionalRequest(std::move(url), proxy, std::move(user), std::move(password),
+                                  stallTimeout, std::move(cookie));
             request.body = body;
             return request;
           }(),
@@ -264,7 +264,8 @@ TransferFacts Service::FactsAtEnd(CURLcode result) const {
     facts.connected = curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &address) == CURLE_OK &&
                       address != nullptr && address[0] != '\0';
     long code = 0;
-    if (facts.responseCode == 0 && curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
+    if (facts.responseCode == 0 &&
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
       facts.responseCode = static_cast<int>(code);
     }
     curl_off_t microseconds = 0;

@@ -29,11 +29,11 @@ struct TransferRequest {
   std::vector<unsigned char> body;   // non-empty: a POST of it
   std::int64_t from = -1;            // the byte range; -1 leaves that end open
   std::int64_t to = -1;
-  std::int64_t resumeFrom = 0;       // > 0: "Range: bytes=N-", outside the byte range
-  std::string ifRange;               // with resumeFrom: sent as If-Range
-  std::int32_t stallTimeout = 0;     // 0: none
-  std::int32_t connectTimeout = 0;   // 0: libcurl's own limit
-  std::int32_t totalTimeout = 0;     // 0: none
+  std::int64_t resumeFrom = 0;      // > 0: "Range: bytes=N-", outside the byte range
+  std::string ifRange;              // with resumeFrom: sent as If-Range
+  std::int32_t stallTimeout = 0;    // 0: none
+  std::int32_t connectTimeout = 0;  // 0: libcurl's own limit
+  std::int32_t totalTimeout = 0;    // 0: none
 };
 
 // `url` and `options` as the transfer takes them, with `proxy` (the factory has resolved
