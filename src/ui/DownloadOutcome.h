@@ -18,7 +18,7 @@
 namespace ui {
 
 enum class DownloadResult {
-  Completed,              // the file is at the target (and matched its checksum, if one was given)
+  Completed,              // the file is at the target (with the checksum and signer asked for)
   HttpError,              // the server answered with an error status (httpStatus)
   CannotConnect,          // no connection: name lookup, refusal, connect time-out, TLS handshake
   Stalled,                // connected, but nothing arrived for the stall limit
@@ -29,13 +29,18 @@ enum class DownloadResult {
   NoNetwork,              // the machine lost its network
   Cancelled,              // the user cancelled
   ChecksumMismatch,       // the file arrived but is not the one expected; it was deleted
+  NotSigned,              // expected signed: the file that arrived has no signature; deleted
+  SignatureNotValid,      // its signature does not fit its contents, or is broken; deleted
+  SignerNotTrusted,       // its signer's certificate is not trusted for code signing; deleted
+  WrongSigner,            // signed and trusted, but by another name (detail); deleted
   Failed,                 // anything else
 };
 
 struct DownloadOutcome {
   DownloadResult result = DownloadResult::Failed;
   int httpStatus = 0;  // HttpError: the status code
-  std::string detail;  // CannotConnect, ConnectionLost, Failed: libcurl's words (UTF-8)
+  // CannotConnect, ConnectionLost, Failed: libcurl's words; WrongSigner: the signer's name (UTF-8)
+  std::string detail;
 };
 
 // What the observer learned about a transfer that failed.

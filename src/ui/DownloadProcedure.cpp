@@ -1,18 +1,16 @@
 #include "ui/DownloadProcedure.h"
 
 #include "hftp/EngineTeardown.h"
-#include "tools/FileDigest.h"
 #include "tools/NetworkCheck.h"
+#include "ui/ArrivedFileCheck.h"
 #include "ui/DownloadObserver.h"
 #include "ui/RetryPolicy.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdint>
-#include <optional>
 
 namespace ui {
 namespace {
@@ -106,13 +104,6 @@ std::uint64_t FileSizeAt(const std::wstring& path) noexcept {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool SameHex(const std::string& a, const std::string& b) noexcept {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 DownloadOutcome Job(const DownloadRequest& request, ProgressView* view,
                     const ServiceFactoryMaker& makeFactory, const CancelSignal& cancel) {
   hftp::RequestOptions options = request.options;
@@ -141,7 +132,12 @@ DownloadOutcome Job(const DownloadRequest& request, ProgressView* view,
     touched = touched || attempt.touched;
     if (attempt.touched) resourceSize = attempt.resourceSize;
     outcome = attempt.outcome;
-    if (outcome.result == DownloadResult::Completed) break;
+    if (outcome.result == DownloadResult::Completed) {
+      outcome = CheckArrivedFile(request.path, ArrivalChecks{request.sha256, request.signers});
+      if (outcome.result == DownloadResult::Completed) break;
+      // Refused: gone at once, so that a retry (after a signature that does not fit) starts over.
+      ::DeleteFileW(request.path.c_str());
+    }
     // A 416 to the range, or a range of a resource that has changed since the file was begun.
     const bool startOver = options.resumeFrom > 0 &&
                            (attempt.rangeUnusable || (outcome.result == DownloadResult::HttpError &&
@@ -159,13 +155,6 @@ DownloadOutcome Job(const DownloadRequest& request, ProgressView* view,
     options.resumeFrom = !startOver && touched && resourceSize > 0
                              ? static_cast<std::int64_t>(FileSizeAt(request.path))
                              : 0;
-  }
-  if (outcome.result == DownloadResult::Completed && !request.sha256.empty()) {
-    const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(request.path);
-    if (!digest || !SameHex(*digest, request.sha256)) {
-      outcome = Ended(DownloadResult::ChecksumMismatch);
-      touched = true;  // the file that arrived goes
-    }
   }
   if (outcome.result != DownloadResult::Completed && touched) ::DeleteFileW(request.path.c_str());
   return outcome;

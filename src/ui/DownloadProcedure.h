@@ -24,8 +24,10 @@
 // continues the file with a range of a resource of that size (ui::BodyPlacement); after any
 // other answer the file starts over. A 416 to such a request, or a range that does not continue
 // the file, starts it over; the first time at once and without using up a retry. A completed
-// file is checked against the request's SHA-256. Raising `cancel` ends a transfer or a pause
-// between attempts at once with DownloadResult::Cancelled. Whatever the outcome other than
+// file is checked against the request's SHA-256, then its signer (ui/ArrivedFileCheck.h); a file
+// refused there is deleted, and only a signature that does not fit it is retried, from the start.
+// Raising `cancel` ends a transfer or a pause between attempts at once with
+// DownloadResult::Cancelled. Whatever the outcome other than
 // Completed, nothing that the job wrote is left at the path.
 //
 // Both tear the engine down after every attempt, also when nothing was started.
@@ -44,6 +46,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -67,9 +70,10 @@ bool RunDownload(const std::wstring& url, const std::wstring& path, ProgressView
 struct DownloadRequest {
   std::wstring url;
   std::wstring path;
-  hftp::RequestOptions options;  // resumeFrom is the job's own
-  int retries = 0;               // further attempts after a failed one
-  std::string sha256;            // 64 hex digits the file must have; empty: no check
+  hftp::RequestOptions options;       // resumeFrom is the job's own
+  int retries = 0;                    // further attempts after a failed one
+  std::string sha256;                 // 64 hex digits the file must have; empty: no check
+  std::vector<std::wstring> signers;  // its Authenticode signer, one of these; empty: no check
 };
 
 DownloadOutcome RunDownloadJob(const DownloadRequest& request, ProgressView* view,

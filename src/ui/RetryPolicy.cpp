@@ -19,12 +19,17 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::ConnectionLost:
     case DownloadResult::NoNetwork:
     case DownloadResult::Failed:
+    // A body corrupted on its way explains a signature that does not fit; a retry fetches it anew.
+    case DownloadResult::SignatureNotValid:
       return true;
     case DownloadResult::Completed:
     case DownloadResult::CertificateNotTrusted:
     case DownloadResult::CannotWrite:
     case DownloadResult::Cancelled:
     case DownloadResult::ChecksumMismatch:
+    case DownloadResult::NotSigned:
+    case DownloadResult::SignerNotTrusted:
+    case DownloadResult::WrongSigner:
       return false;
   }
   return false;

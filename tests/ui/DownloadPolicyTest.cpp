@@ -81,6 +81,10 @@ TEST(RetryPolicy, AnswersThatARetryWouldRepeatAreFinal) {
       {DownloadResult::CannotWrite, 0, false},
       {DownloadResult::Cancelled, 0, false},
       {DownloadResult::ChecksumMismatch, 0, false},
+      {DownloadResult::SignatureNotValid, 0, true},
+      {DownloadResult::NotSigned, 0, false},
+      {DownloadResult::SignerNotTrusted, 0, false},
+      {DownloadResult::WrongSigner, 0, false},
       {DownloadResult::Completed, 0, false},
   };
   for (const Case& c : cases) {
