@@ -127,6 +127,10 @@ Section "Velmar"
   ${MSK_GetInfo} "$INSTDIR\velmar-payload.exe" "ProductVersion" $4
   ${MSK_GetInfo} "$INSTDIR\velmar-payload.exe" "CompanyName" $5
   DetailPrint "Velmar $4 by $5"
+  ; Its Authenticode signer; empty here, the generated payload is not signed. A payload of a known
+  ; publisher is downloaded with "/SIGNER=<its name>" instead, which refuses any other.
+  ${MSK_Signer} "$INSTDIR\velmar-payload.exe" $R6
+  DetailPrint "Signed by: $R6"
 
   ${MSK_GetSid} $6
   ${MSK_GetLocalAppData} "No" $7

@@ -10,10 +10,10 @@
 ;   ${MSK_Download} "/RETRY=3 /CANCEL" "http://example.test/payload.bin" "$TEMP\payload.bin" $0
 ;                                                                    ; $0 = "OK" or why not
 ;
-; The plug-in commands (MSK_Download, MSK_Sha256; or MarlowSetupKit::Download written out) are
-; found by makensis in the folder of MSK_DLL_SOURCE, which this file adds as a plug-in folder for
-; the installer's target: include it after "Unicode true" and "Target", with MSK_DLL_SOURCE
-; naming the file MarlowSetupKit.dll built for that target.
+; The plug-in commands (MSK_Download, MSK_Sha256, MSK_Signer; or MarlowSetupKit::Download written
+; out) are found by makensis in the folder of MSK_DLL_SOURCE, which this file adds as a plug-in
+; folder for the installer's target: include it after "Unicode true" and "Target", with
+; MSK_DLL_SOURCE naming the file MarlowSetupKit.dll built for that target.
 ;
 ; Every macro passes its arguments through the stack, so a text may hold " and ' (not the backtick,
 ; which the macros quote with) and no register is changed except the ones you name for results.
@@ -63,8 +63,9 @@
 
 ; Downloads URL into PATH behind the download dialog with its text line; no window in a silent
 ; installer. OPTIONS: none ("") or several, e.g. "/RETRY=3 /SHA256=<hex> /CANCEL"; quote one
-; with spaces inside the others: '"/HEADER=X-Channel: beta" /RETRY=2'. RESULT: "OK", or one line
-; saying why not ("HTTP 404", "Cancelled", ...). See the README for every option and result.
+; with spaces inside the others: '"/HEADER=X-Channel: beta" "/SIGNER=Velmar Example Co." /RETRY=2'.
+; RESULT: "OK", or one line saying why not ("HTTP 404", "Cancelled", "Not signed", ...). See the
+; README for every option and result.
 !macro MSK_Download OPTIONS URL PATH RESULT
   MarlowSetupKit::Download ${OPTIONS} `${URL}` `${PATH}`
   Pop ${RESULT}
@@ -77,6 +78,15 @@
   Pop ${OUT}
 !macroend
 !define MSK_Sha256 "!insertmacro MSK_Sha256"
+
+; OUT: the name of FILE's Authenticode signer when its signature is valid and the signer trusted
+; for code signing (as its Properties, Digital Signatures, show it), or "" when it is not signed,
+; its signature does not fit it, or its signer is not trusted.
+!macro MSK_Signer FILE OUT
+  MarlowSetupKit::Signer `${FILE}`
+  Pop ${OUT}
+!macroend
+!define MSK_Signer "!insertmacro MSK_Signer"
 
 ; The connection-error dialog. RESULT: 1 for "Try Again", 0 for "Cancel" or closing it.
 !macro MSK_ShowErrorWindow RESULT

@@ -10,7 +10,7 @@ packages=(
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool nsis nsis-pluginapi
   googletest libgtest-dev libgmock-dev libcurl4-openssl-dev libssl-dev libboost-dev
   curl clang-format
-  ca-certificates openssl
+  ca-certificates openssl osslsigncode
   qemu-system-x86 debootstrap
 )
 

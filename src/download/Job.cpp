@@ -1,14 +1,13 @@
 #include "download/Job.h"
 
+#include "download/ArrivedFileCheck.h"
 #include "download/Connectivity.h"
 #include "download/RetryPolicy.h"
 #include "download/TargetFile.h"
 #include "download/TransferSink.h"
 #include "hftp/EngineTeardown.h"
-#include "tools/FileDigest.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -84,13 +83,6 @@ Attempt GuardedTransfer(const std::wstring& url, const std::wstring& path,
   }
 }
 
-bool SameHex(const std::string& a, const std::string& b) noexcept {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factory,
                     ProgressView* view, const CancelSignal& cancel,
                     const JobEnvironment& environment) {
@@ -124,7 +116,13 @@ DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factor
       validator = attempt.validator;
     }
     outcome = attempt.outcome;
-    if (outcome.result == DownloadResult::Completed || cancel.IsRaised()) break;
+    if (outcome.result == DownloadResult::Completed) {
+      outcome = CheckArrivedFile(request.path, ArrivalChecks{request.sha256, request.signers});
+      if (outcome.result == DownloadResult::Completed) break;
+      // Refused: gone at once, so that a retry (after a signature that does not fit) starts over.
+      DeleteFileAt(request.path);
+    }
+    if (cancel.IsRaised()) break;
     // A 416 to the range, or a range of a resource that has changed since the file was begun.
     const bool startOver = options.resumeFrom > 0 &&
                            (attempt.rangeUnusable || (outcome.result == DownloadResult::HttpError &&
@@ -144,13 +142,6 @@ DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factor
     const bool resumable = !startOver && touched && resourceSize > 0 && !validator.empty();
     options.resumeFrom = resumable ? static_cast<std::int64_t>(FileSizeAt(request.path)) : 0;
     options.ifRange = resumable ? validator : std::string();
-  }
-  if (outcome.result == DownloadResult::Completed && !request.sha256.empty()) {
-    const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(request.path);
-    if (!digest || !SameHex(*digest, request.sha256)) {
-      outcome = DownloadOutcome::Of(DownloadResult::ChecksumMismatch);
-      touched = true;  // the file that arrived goes
-    }
   }
   if (outcome.result != DownloadResult::Completed && touched) DeleteFileAt(request.path);
   return outcome;

@@ -19,9 +19,10 @@
 // resource of that size (BodyPlacement); after any other answer the file starts over.
 // A 416 to such a request, or a range that does not continue the file, starts it over; the first
 // time at once and without using up a retry. A completed file is checked against the request's
-// SHA-256. Raising `cancel` ends a transfer or a pause between attempts at once with
-// DownloadResult::Cancelled. Whatever the outcome other than Completed, nothing that the job wrote
-// is left at the path.
+// SHA-256, then its signer (download/ArrivedFileCheck.h); a file refused there is deleted, and only
+// a signature that does not fit it is retried, from the start. Raising `cancel` ends a transfer or
+// a pause between attempts at once with DownloadResult::Cancelled. Whatever the outcome other than
+// Completed, nothing that the job wrote is left at the path.
 //
 // RunAttempt answers Completed exactly when the transfer completed and the file is at `path`. An
 // empty url or path, a refused or failed transfer, a lost network connection and a factory that
@@ -43,6 +44,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace download {
 
@@ -52,9 +54,10 @@ inline constexpr std::chrono::milliseconds kConnectivityCheckInterval{2000};
 struct DownloadRequest {
   std::wstring url;
   std::wstring path;
-  hftp::RequestOptions options;  // resumeFrom is the job's own
-  int retries = 0;               // further attempts after a failed one
-  std::string sha256;            // 64 hex digits the file must have; empty: no check
+  hftp::RequestOptions options;       // resumeFrom is the job's own
+  int retries = 0;                    // further attempts after a failed one
+  std::string sha256;                 // 64 hex digits the file must have; empty: no check
+  std::vector<std::wstring> signers;  // its Authenticode signer, one of these; empty: no check
 };
 
 // What a job asks of the machine beyond the engine: the defaults are the machine's own; tests

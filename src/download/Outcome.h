@@ -16,7 +16,7 @@
 namespace download {
 
 enum class DownloadResult {
-  Completed,              // the file is at the target (and matched its checksum, if one was given)
+  Completed,              // the file is at the target (with the checksum and signer asked for)
   HttpError,              // the server answered with no success status (httpStatus)
   CannotConnect,          // no connection: name lookup, refusal, connect time-out, TLS handshake
   Stalled,                // connected, but nothing arrived for the stall limit
@@ -27,6 +27,10 @@ enum class DownloadResult {
   NoNetwork,              // the machine lost its network
   Cancelled,              // the user cancelled
   ChecksumMismatch,       // the file arrived but is not the one expected; it was deleted
+  NotSigned,              // expected signed: the file that arrived has no signature; deleted
+  SignatureNotValid,      // its signature does not fit its contents, or is broken; deleted
+  SignerNotTrusted,       // its signer's certificate is not trusted for code signing; deleted
+  WrongSigner,            // signed and trusted, but by another name (detail); deleted
   Unrecoverable,          // asking again cannot help (bad URL, unsupported protocol, ...)
   Failed,                 // anything else
 };
@@ -34,7 +38,9 @@ enum class DownloadResult {
 struct DownloadOutcome {
   DownloadResult result = DownloadResult::Failed;
   int httpStatus = 0;  // HttpError: the status code
-  std::string detail;  // CannotConnect, ConnectionLost, Unrecoverable, Failed: why (UTF-8)
+  // CannotConnect, ConnectionLost, Unrecoverable, Failed: why; WrongSigner: the signer's name
+  // (UTF-8)
+  std::string detail;
 
   static DownloadOutcome Of(DownloadResult result, std::string detail = {});
 };

@@ -21,6 +21,8 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::ConnectionLost:
     case DownloadResult::NoNetwork:
     case DownloadResult::Failed:
+    // A body corrupted on its way explains a signature that does not fit; a retry fetches it anew.
+    case DownloadResult::SignatureNotValid:
       return true;
     case DownloadResult::Completed:
     case DownloadResult::CertificateNotTrusted:
@@ -28,6 +30,9 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::Cancelled:
     case DownloadResult::ChecksumMismatch:
     case DownloadResult::Unrecoverable:
+    case DownloadResult::NotSigned:
+    case DownloadResult::SignerNotTrusted:
+    case DownloadResult::WrongSigner:
       return false;
   }
   return false;

@@ -22,7 +22,9 @@ inline constexpr std::chrono::seconds kLongestRetryDelay{30};
 std::chrono::seconds RetryDelay(int retry) noexcept;
 
 // Whether another attempt may bring the file: not after an answer that a retry would only repeat
-// (an HTTP 4xx, an untrusted certificate), a target that cannot be written, or a cancel.
+// (an HTTP 4xx, an untrusted certificate, a file with another digest or signer, or none), a target
+// that cannot be written, or a cancel. A signature that does not fit the file may be a corrupted
+// transfer: that one is retried.
 bool IsRetryable(const DownloadOutcome& outcome) noexcept;
 
 }  // namespace download

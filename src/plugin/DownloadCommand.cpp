@@ -55,6 +55,13 @@ std::wstring Wide(const std::string& text) {
   return converted;
 }
 
+// The names a /SIGNER check expected, as the script gave them: "A or B".
+std::wstring ExpectedSigners(const std::vector<std::wstring>& signers) {
+  std::wstring joined;
+  for (const std::wstring& name : signers) joined += (joined.empty() ? L"" : L" or ") + name;
+  return joined;
+}
+
 // Applies one option to `command`; false when its name is known but its value is not valid.
 enum class Applied { Yes, Invalid, Unknown };
 
@@ -63,8 +70,9 @@ bool IsKnownFlag(const std::wstring& name) noexcept {
 }
 
 bool TakesValue(const std::wstring& name) noexcept {
-  for (const wchar_t* known : {L"RETRY", L"STALL", L"CONNECTTIMEOUT", L"TIMEOUT", L"SHA256",
-                               L"HEADER", L"USERAGENT", L"PROXY", L"PROXYAUTH", L"TEXT"}) {
+  for (const wchar_t* known :
+       {L"RETRY", L"STALL", L"CONNECTTIMEOUT", L"TIMEOUT", L"SHA256", L"HEADER", L"USERAGENT",
+        L"PROXY", L"PROXYAUTH", L"TEXT", L"SIGNER"}) {
     if (name == known) return true;
   }
   return false;
@@ -132,6 +140,13 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   }
   if (name == L"TEXT") {
     command.look.textPattern = value;
+    return Applied::Yes;
+  }
+  if (name == L"SIGNER") {
+    // Empty is refused, not taken as "no check": a script whose variable came out empty would
+    // otherwise run whatever arrived.
+    if (value.empty()) return Applied::Invalid;
+    command.request.signers.push_back(value);
     return Applied::Yes;
   }
   return Applied::Unknown;
@@ -231,6 +246,14 @@ std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
       return L"Cancelled";
     case DownloadResult::ChecksumMismatch:
       return L"SHA-256 mismatch";
+    case DownloadResult::NotSigned:
+      return L"Not signed";
+    case DownloadResult::SignatureNotValid:
+      return L"Signature not valid";
+    case DownloadResult::SignerNotTrusted:
+      return L"Signer not trusted";
+    case DownloadResult::WrongSigner:
+      return L"Signed by " + detail + L", not " + ExpectedSigners(command.request.signers);
     case DownloadResult::Unrecoverable:
     case DownloadResult::Failed:
       break;

@@ -8,7 +8,8 @@
 //
 // Options come first and begin with "/"; their names are matched in any case; a value follows
 // "=" (NSIS passes "/HEADER=X-A: b" as one argument when the script quotes it). An option given
-// twice counts once, the last time, except /HEADER, which adds a line each time. The defaults are
+// twice counts once, the last time, except /HEADER and /SIGNER, which add a line or a name each
+// time. The defaults are
 // those of the README: /RETRY=0, /STALL=30, /CONNECTTIMEOUT=30, /TIMEOUT=0 (none),
 // /USERAGENT=MarlowSetupKit/<version>, no proxy of our own, no checksum, the default text line.
 //

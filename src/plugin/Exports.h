@@ -35,10 +35,13 @@ int MSK_EXPORT CaptureUninstallDialog(HWND window);
 
 // Plug-in commands, as NSIS calls them (`MarlowSetupKit::Download [options] url path`): arguments
 // from the stack, one result line pushed back, never longer than the installer's string size.
-// Download answers "OK" or why not; Sha256 answers a file's lower-case hex digest or "".
+// Download answers "OK" or why not; Sha256 answers a file's lower-case hex digest or ""; Signer
+// answers the name of a file's verified Authenticode signer or "".
 void MSK_EXPORT Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                          extra_parameters* extra);
 void MSK_EXPORT Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                       extra_parameters* extra);
+void MSK_EXPORT Signer(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra);
 
 }  // extern "C"

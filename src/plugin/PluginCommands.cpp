@@ -1,6 +1,6 @@
-// The plug-in commands, called by NSIS scripts as `MarlowSetupKit::Download ...` and
-// `MarlowSetupKit::Sha256 file`: arguments from the stack, one result line back onto it. Neither
-// lets an exception reach the host.
+// The plug-in commands, called by NSIS scripts as `MarlowSetupKit::Download ...`,
+// `MarlowSetupKit::Sha256 file` and `MarlowSetupKit::Signer file`: arguments from the stack, one
+// result line back onto it. None lets an exception reach the host.
 #include "download/CancelSignal.h"
 #include "download/Job.h"
 #include "plugin/CapturedDialog.h"
@@ -9,6 +9,7 @@
 #include "plugin/ModuleState.h"
 #include "plugin/PluginCall.h"
 #include "plugin/PluginServiceFactory.h"
+#include "tools/AuthenticodeSignature.h"
 #include "tools/FileDigest.h"
 #include "ui/ProgressDialog.h"
 
@@ -91,6 +92,25 @@ void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
     if (const std::optional<std::wstring> file = call.Pop()) {
       if (const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(*file)) {
         result.assign(digest->begin(), digest->end());  // hex digits: ASCII
+      }
+    }
+  } catch (...) {
+    result.clear();
+  }
+  call.Push(result);
+}
+
+void Signer(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+            extra_parameters* extra) {
+  plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
+  call.OnUnload(&ReleaseAtUnload);
+  std::wstring result;
+  try {
+    if (const std::optional<std::wstring> file = call.Pop()) {
+      Tools::SystemTools::Signature signature =
+          Tools::SystemTools::VerifyAuthenticodeSignature(*file);
+      if (signature.verdict == Tools::SystemTools::SignatureVerdict::Verified) {
+        result = std::move(signature.signer);
       }
     }
   } catch (...) {

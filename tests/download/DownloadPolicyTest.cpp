@@ -85,6 +85,10 @@ TEST(RetryPolicy, AnswersThatARetryWouldRepeatAreFinal) {
       {DownloadResult::CannotWrite, 0, false},
       {DownloadResult::Cancelled, 0, false},
       {DownloadResult::ChecksumMismatch, 0, false},
+      {DownloadResult::SignatureNotValid, 0, true},  // a corrupted transfer explains it
+      {DownloadResult::NotSigned, 0, false},
+      {DownloadResult::SignerNotTrusted, 0, false},
+      {DownloadResult::WrongSigner, 0, false},
       {DownloadResult::Completed, 0, false},
   };
   for (const Case& c : cases) {

@@ -89,6 +89,11 @@ TEST(DownloadArguments, EachOptionSetsWhatItNames) {
       {{L"/TEXT=@PERCENT@ of Velmar"},
        [](const DownloadCommand& c) { return c.look.textPattern == L"@PERCENT@ of Velmar"; }},
       {{L"/RETRY=1", L"/RETRY=2"}, [](const DownloadCommand& c) { return c.request.retries == 2; }},
+      {{L"/SIGNER=Velmar Example Co.", L"/signer=Other Name Ltd"},
+       [](const DownloadCommand& c) {
+         return c.request.signers ==
+                std::vector<std::wstring>{L"Velmar Example Co.", L"Other Name Ltd"};
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.options.front().begin(), c.options.front().end()));
@@ -124,6 +129,8 @@ TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
        L"Invalid option /SHA256="
        L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\xFF11"},
       {WithUrlAndPath({L"/RETRY=3 /CANCEL"}), L"Invalid option /RETRY=3 /CANCEL"},  // a variable
+      // An empty name would turn the check off unseen.
+      {WithUrlAndPath({L"/SIGNER="}), L"Invalid option /SIGNER="},
       // A header's value may be a secret: not shown.
       {WithUrlAndPath({L"/HEADER=no colon"}), L"Invalid option /HEADER"},
       {WithUrlAndPath({L"/HEADER=: value"}), L"Invalid option /HEADER"},
@@ -144,7 +151,9 @@ TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
 
 TEST(DownloadResultText, OneLineForEachOutcome) {
   DownloadCommand command =
-      *ParseDownloadArguments(WithUrlAndPath({L"/STALL=20", L"/TIMEOUT=90"})).command;
+      *ParseDownloadArguments(WithUrlAndPath({L"/STALL=20", L"/TIMEOUT=90", L"/SIGNER=Velmar",
+                                              L"/SIGNER=Velmar \u00D6y"}))
+           .command;
   const auto outcome = [](download::DownloadResult result, int httpStatus = 0,
                           std::string detail = "") {
     download::DownloadOutcome o;
@@ -169,6 +178,11 @@ TEST(DownloadResultText, OneLineForEachOutcome) {
       {outcome(DownloadResult::NoNetwork), L"No network connection"},
       {outcome(DownloadResult::Cancelled), L"Cancelled"},
       {outcome(DownloadResult::ChecksumMismatch), L"SHA-256 mismatch"},
+      {outcome(DownloadResult::NotSigned), L"Not signed"},
+      {outcome(DownloadResult::SignatureNotValid), L"Signature not valid"},
+      {outcome(DownloadResult::SignerNotTrusted), L"Signer not trusted"},
+      {outcome(DownloadResult::WrongSigner, 0, "M\xC3\xBCller GmbH"),
+       L"Signed by M\u00FCller GmbH, not Velmar or Velmar \u00D6y"},
       {outcome(DownloadResult::Failed, 0, "Out of memory"), L"Download failed: Out of memory"},
       {outcome(DownloadResult::Failed), L"Download failed"},
       {outcome(DownloadResult::Unrecoverable, 0, "Unsupported protocol"),

@@ -6,8 +6,9 @@
     msk_test_server.py serve --state-dir DIR   # run in the foreground (what `start` spawns)
 
 `start` writes DIR/server.info ("address=127.0.0.1:PORT" and "closed_port=PORT" lines, and the
-HTTPS listeners of msk_test_tls.py) and DIR/pid. The server is stateless: every behaviour is chosen by the request's path and query, so
-any number of tests share one server in parallel. README.md beside this file documents the routes
+HTTPS listeners of msk_test_tls.py) and DIR/pid. The server is stateless (but for the keys of
+/signed/'s corrupt_once, which tests choose unique): every behaviour is chosen by the request's
+path and query, so any number of tests share one server in parallel. README.md beside this file documents the routes
 and their parameters; a new behaviour is one handler function plus one entry in ROUTES.
 
 Standard library only.
@@ -27,6 +28,7 @@ import threading
 import time
 import urllib.parse
 
+import msk_test_codesign
 import msk_test_tls
 
 # -------------------------------------------------------------------------------------------------
@@ -262,6 +264,32 @@ def route_basic_auth(req):
     return response.header("WWW-Authenticate", 'Basic realm="msk-test"')
 
 
+# The programs of the test PKI's signed/ folder (msk_test_codesign.py), set when the server starts.
+SIGNED_DIR = None
+# The keys of `corrupt_once` answered so far: the one thing the server remembers between requests.
+_corrupted_keys = set()
+_corrupted_keys_lock = threading.Lock()
+
+
+def route_signed(req):
+    """A program of the test PKI's signed/ folder, with one byte of its code changed when
+    `corrupt=1`, or `corrupt_once=KEY` and no answer for KEY was corrupted before."""
+    name = req.path.rsplit("/", 1)[1]
+    if name not in msk_test_codesign.PROGRAMS:
+        return text(404, "no program %s\n" % name)
+    with open(os.path.join(SIGNED_DIR, name), "rb") as file:
+        body = bytearray(file.read())
+    corrupt = req.param("corrupt") == "1"
+    key = req.param("corrupt_once")
+    if key is not None:
+        with _corrupted_keys_lock:
+            corrupt = key not in _corrupted_keys
+            _corrupted_keys.add(key)
+    if corrupt:
+        body[msk_test_codesign.CORRUPTED_OFFSET] ^= 0xFF
+    return Response(200, body).header("Content-Type", "application/octet-stream")
+
+
 # Path -> handler; a path ending in "/" matches every path below it.
 ROUTES = {
     "/bytes": route_bytes,
@@ -272,6 +300,7 @@ ROUTES = {
     "/cookie": route_cookie,
     "/cookie/set": route_cookie_set,
     "/auth/basic": route_basic_auth,
+    "/signed/": route_signed,
 }
 
 
@@ -496,6 +525,8 @@ def serve(state_dir, pki_dir=None):
     # made elsewhere is named (a machine without the openssl tool).
     pki_dir = pki_dir or msk_test_tls.make_pki(os.path.join(state_dir, "pki"))
     https = msk_test_tls.https_servers(pki_dir, Server, Handler)
+    global SIGNED_DIR
+    SIGNED_DIR = os.path.join(pki_dir, "signed")
     for listener in https.values():
         threading.Thread(target=listener.serve_forever, kwargs={"poll_interval": 0.2},
                          daemon=True).start()

@@ -13,6 +13,8 @@ The PKI (made at run time, valid for days; nothing of it is ever added to this m
     expired.pem        localhost, issued by the test CA, expired long ago
     unknown_ca.pem     localhost, issued by a second CA that no test trusts
     server.key         the key of all five server certificates
+    signed/            programs signed by code-signing certificates of the same CAs
+                       (msk_test_codesign.py)
 
 Certificates name `localhost`, not 127.0.0.1: libraries check IP-address names differently.
 """
@@ -25,6 +27,8 @@ import sys
 import tempfile
 import time
 
+import msk_test_codesign
+
 # Server certificate -> (its subjectAltName, who signs it, validity as openssl ca dates or None
 # for the usual month).
 SERVER_CERTIFICATES = {
@@ -34,7 +38,8 @@ SERVER_CERTIFICATES = {
     "expired": ("DNS:localhost", "ca", ("20200101000000Z", "20210101000000Z")),
     "unknown_ca": ("DNS:localhost", "other_ca", None),
 }
-FILES = ["ca.pem", "server.key"] + ["%s.pem" % name for name in SERVER_CERTIFICATES]
+FILES = (["ca.pem", "server.key"] + ["%s.pem" % name for name in SERVER_CERTIFICATES]
+         + [os.path.join("signed", name) for name in msk_test_codesign.PROGRAMS])
 
 CA_EXTENSIONS = """\
 basicConstraints = critical, CA:TRUE
@@ -117,11 +122,13 @@ def make_pki(folder):
                 extensions = extensions.replace("authorityKeyIdentifier = keyid\n", "")
                 signer = None
             issue(work, "server.key", subject, extensions, signer, dates or current, name + ".pem")
+        msk_test_codesign.make_programs(work, issue, current)
+        os.makedirs(os.path.join(folder, "signed"), exist_ok=True)
         for name in FILES:
             os.replace(os.path.join(work, name), os.path.join(folder, name))
     except subprocess.CalledProcessError as error:
-        raise RuntimeError("openssl %s failed: %s"
-                           % (error.cmd[1], error.stderr.decode(errors="replace"))) from None
+        raise RuntimeError("%s %s failed: %s" % (os.path.basename(error.cmd[0]), error.cmd[1],
+                                                 error.stderr.decode(errors="replace"))) from None
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return folder
