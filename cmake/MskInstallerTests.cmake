@@ -43,7 +43,8 @@ function(msk_add_installer_test name)
   add_custom_command(OUTPUT ${out}
     COMMAND ${MSK_MAKENSIS} -V2 -INPUTCHARSET UTF8 "-X!addincludedir ${MSK_INSTALLER_SUPPORT_DIR}"
             -DMSK_TARGET=${target} -DMSK_DLL_SOURCE=$<TARGET_FILE:MarlowSetupKit>
-            -DMSK_NSIS_DIR=${PROJECT_SOURCE_DIR}/nsis ${defines} -DMSK_OUT=${out} ${script}
+            -DMSK_NSIS_DIR=${PROJECT_SOURCE_DIR}/nsis -DMSK_VERSION=${PROJECT_VERSION} ${defines}
+            -DMSK_OUT=${out} ${script}
     DEPENDS ${script} ${MSK_INSTALLER_SUPPORT_DIR}/MskTest.nsh ${PROJECT_SOURCE_DIR}/nsis/MarlowSetupKit.nsh
             MarlowSetupKit ${ARG_DEPENDS}
     COMMENT "makensis ${name} (${target})"

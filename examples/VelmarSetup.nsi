@@ -3,8 +3,12 @@
 ; download still fails, skins its instfiles page and its uninstaller, and shows what the library
 ; knows about the user.
 ;
-;   makensis -DMSK_TARGET=amd64-unicode -DMSK_DLL_SOURCE=path\to\MarlowSetupKit.dll \
-;            -DOUTFILE=VelmarSetup.exe VelmarSetup.nsi
+;   makensis -DMSK_TARGET=amd64-unicode -DOUTFILE=VelmarSetup.exe VelmarSetup.nsi
+;
+; makensis finds the plug-in in NSIS's own folders when the release is unpacked there; for a DLL
+; elsewhere add -DMSK_DLL_SOURCE=path\to\MarlowSetupKit.dll (the build for the target). The payload
+; can be any program: payload/ holds the source of the one the project serves, whose version
+; resource the installer reads back.
 ;
 ; Command line of the built installer: /URL=<payload url> overrides the default address;
 ; /SHA256=<hex> is the digest the payload must have (default PAYLOAD_SHA256 when defined, else

@@ -1,7 +1,6 @@
 ; MarlowSetupKit.nsh: NSIS macros for MarlowSetupKit.dll.
 ;
-;   !define MSK_DLL_SOURCE "path\to\MarlowSetupKit.dll"  ; the build for this installer's target
-;   !include "MarlowSetupKit.nsh"
+;   !include "MarlowSetupKit.nsh"   ; after "Unicode true" and "Target"
 ;   Function .onInit
 ;     ${MSK_Init}                 ; extracts the DLL into $PLUGINSDIR
 ;   FunctionEnd
@@ -10,11 +9,12 @@
 ;   ${MSK_Download} "/RETRY=3 /CANCEL" "http://example.test/payload.bin" "$TEMP\payload.bin" $0
 ;                                                                    ; $0 = "OK" or why not
 ;
-; The plug-in commands (MSK_Download, MSK_Sha256, MSK_Signer; or MarlowSetupKit::Download written
-; out) are found by makensis in the folder of MSK_DLL_SOURCE, which this file adds as a plug-in
-; folder for the installer's target: include it after "Unicode true" and "Target", with
-; MSK_DLL_SOURCE naming the file MarlowSetupKit.dll built for that target.
-;
+; Where makensis finds the DLL: with the release unpacked over NSIS (or next to the script, added
+; with "!addplugindir /x86-unicode" and "/amd64-unicode"), in the plug-in folder of the installer's
+; target, like any plug-in; nothing else to define. Or, for a DLL anywhere else, define
+; MSK_DLL_SOURCE as the file MarlowSetupKit.dll built for the installer's target before including
+; this file, which then adds its folder as the plug-in folder for that target.
+
 ; Every macro passes its arguments through the stack, so a text may hold " and ' (not the backtick,
 ; which the macros quote with) and no register is changed except the ones you name for results.
 ; Works in x86-unicode and amd64-unicode installers and uninstallers. The DLL must keep its file
@@ -46,10 +46,25 @@
 
 ; Calls use the C calling convention (?c); on amd64 there is only one convention and ?c is ignored.
 
-!macro MSK_Init
-  InitPluginsDir
-  File "/oname=${MSK_DLL}" "${MSK_DLL_SOURCE}"
-!macroend
+!ifdef MSK_DLL_SOURCE
+  !macro MSK_Init
+    InitPluginsDir
+    File "/oname=${MSK_DLL}" "${MSK_DLL_SOURCE}"
+  !macroend
+!else
+  !if "${MSK_DLL}" != "$PLUGINSDIR\MarlowSetupKit.dll"
+    !error "MSK_DLL names another file than the plug-in's own: define MSK_DLL_SOURCE too"
+  !endif
+  ; A plug-in command makes the installer extract the DLL from the plug-in folder into $PLUGINSDIR
+  ; under its own name, where the exports are called; Sha256 of no file answers "" and does nothing
+  ; else. Its answer leaves the stack without touching a register.
+  !macro MSK_Init
+    InitPluginsDir
+    MarlowSetupKit::Sha256 ""
+    Exch $0
+    Pop $0
+  !macroend
+!endif
 !define MSK_Init "!insertmacro MSK_Init"
 
 ; Downloads URL into PATH behind the progress dialog. RESULT: 1 when the file is there, else 0.

@@ -1,8 +1,8 @@
 // Resource identifiers of MarlowSetupKit.dll.
 #pragma once
 
-#define MSK_VERSION_BINARY 0, 1, 0, 0
-#define MSK_VERSION_TEXT "0.1.0"
+// MSK_VERSION_BINARY, MSK_VERSION_TEXT: configured from the CMake project version.
+#include "MskVersion.h"
 
 // Dialog templates and their controls.
 #define IDD_DOWNLOAD 101

@@ -3,7 +3,8 @@
 # for both targets, serves the payload from 127.0.0.1, runs the amd64 installer under wine64 with
 # its pages (a helper clicks Install and, at the end, Close) and reports its exit code, the
 # downloaded file's size and checksum against the payload, a screenshot of the download dialog
-# taken mid-download and the sizes of both DLLs. Cleans up every process it started.
+# taken mid-download and the sizes of both DLLs; then writes the release archive (scripts/package.sh)
+# and prints its path, size and SHA-256. Cleans up every process it started.
 #   MSK_PAYLOAD_MIB (default 48) and MSK_PAYLOAD_RATE_MIB (default 8) size and pace the download.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +25,7 @@ for preset in win32-ship win64-ship; do
 done
 x86_dll="$root/build/win32-ship/bin/MarlowSetupKit.dll"
 amd64_dll="$root/build/win64-ship/bin/MarlowSetupKit.dll"
-version=$(sed -nE 's/^project\(MarlowSetupKit VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+version=$(scripts/project-version.sh)
 for dll in "i686:$x86_dll" "x86_64:$amd64_dll"; do
   python3 tests/plugin/check_exports.py --objdump "${dll%%:*}-w64-mingw32-objdump" \
     --def src/plugin/MarlowSetupKit.def --version "$version" --symbols "${dll#*:}.debug" "${dll#*:}" ||
@@ -140,5 +141,8 @@ echo "installers: $demo/VelmarSetup-x86.exe, $demo/VelmarSetup-amd64.exe"
 echo "MarlowSetupKit.dll: x86 $(stat -c %s "$x86_dll") bytes ($x86_dll)," \
   "amd64 $(stat -c %s "$amd64_dll") bytes ($amd64_dll)" \
   "(stripped; symbols beside each in MarlowSetupKit.dll.debug)"
+echo
+echo "== the release archive"
+scripts/package.sh
 echo "main job took $(( $(date +%s) - started )) s"
 [ "$exit_code" = 0 ] && [ "$want" = "$got" ]

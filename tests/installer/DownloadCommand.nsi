@@ -139,7 +139,7 @@ Section
   ${ExpectLine} $Target "X-Seat: 7" "a second /HEADER"
   ${ExpectLine} $Target "User-Agent: Velmar Setup/1.0" "/USERAGENT"
   ${MSK_Download} "" "$Base/echo" $Target $0
-  ${ExpectLine} $Target "User-Agent: MarlowSetupKit/0.1.0" "the default user agent"
+  ${ExpectLine} $Target "User-Agent: MarlowSetupKit/${MSK_VERSION}" "the default user agent"
   ${MSK_Download} "/PROXY=$Base /PROXYAUTH=pu:pp" "http://msk-proxied.invalid/echo" $Target $0
   ${MskCheck} $0 == "OK" "Download through /PROXY"
   ${ExpectLine} $Target "GET http://msk-proxied.invalid/echo HTTP/1.1" "the request to the proxy"

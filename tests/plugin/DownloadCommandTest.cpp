@@ -1,6 +1,8 @@
 // MarlowSetupKit::Download's arguments as a script writes them, and the line it answers with.
 #include "plugin/DownloadCommand.h"
 
+#include "MskVersion.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -35,7 +37,7 @@ TEST(DownloadArguments, DefaultsWithoutOptions) {
   EXPECT_EQ(command.request.options.stallTimeout, seconds(30));
   EXPECT_EQ(command.request.options.connectTimeout, seconds(30));
   EXPECT_EQ(command.request.options.totalTimeout, seconds(0));
-  EXPECT_EQ(command.request.options.userAgent, L"MarlowSetupKit/0.1.0");
+  EXPECT_EQ(command.request.options.userAgent, std::wstring(L"MarlowSetupKit/" MSK_VERSION_TEXT));
   EXPECT_TRUE(command.request.options.headers.empty());
   EXPECT_FALSE(command.request.options.proxy.has_value());
   EXPECT_FALSE(command.silent);
