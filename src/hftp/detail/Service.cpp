@@ -111,9 +111,20 @@ void Service::Configure() {
   if (!proxy_.host.empty()) {
     SetTextOption(h, CURLOPT_PROXY, proxy_.address.c_str());
     SetLongOption(h, CURLOPT_PROXYTYPE, proxy_.type);
-    // Reset rather than "" without credentials, for the reason given for CURLOPT_USERPWD below.
-    SetTextOption(h, CURLOPT_PROXYUSERPWD,
-                  proxy_.credentials.empty() ? nullptr : proxy_.credentials.c_str());
+    if (proxy_.address.empty()) {
+      // No proxy at all. Reset rather than "", for the reason given for CURLOPT_USERPWD below.
+      SetTextOption(h, CURLOPT_PROXYUSERPWD, nullptr);
+    } else if (proxy_.credentials.empty()) {
+      // A proxy that asks for a sign-on (407) gets the logged-on user's own Windows credentials:
+      // the empty user and password tell SSPI to use them. Basic is left out, so that nothing
+      // empty is ever sent in the clear.
+      SetTextOption(h, CURLOPT_PROXYUSERPWD, ":");
+      SetLongOption(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM));
+    } else {
+      // Given credentials answer whichever scheme the proxy offers (Basic, Digest, NTLM...).
+      SetTextOption(h, CURLOPT_PROXYUSERPWD, proxy_.credentials.c_str());
+      SetLongOption(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+    }
   }
   SetLongOption(h, CURLOPT_NOPROGRESS, 1);
   SetLongOption(h, CURLOPT_FAILONERROR, 1);
