@@ -30,6 +30,7 @@ struct TransferError {
   std::string message;          // libcurl's own words for it, or its generic text for the code
   bool connected = false;       // a connection to the server (or proxy) had been made
   int httpStatus = 0;           // the last response's status code; 0 when none was received
+  int proxyStatus = 0;  // the proxy's answer to the CONNECT of a tunnel; 0 when there was none
 };
 
 }  // namespace hftp

@@ -227,8 +227,10 @@ std::vector<ProxyInfo> ChooseProxies(const ProxySettings& settings, const std::s
   const UrlTarget target = TargetOf(url);
   const bool pac = settings.autoDetect || !settings.autoConfigUrl.empty();
   if (pac) {
-    // A script may answer http and https differently: both are part of the key.
-    const std::string key = target.scheme + "://" + target.host;
+    // A script may answer http and https differently, and the settings may change while the
+    // process runs: all of it is part of the key.
+    const std::string key = (settings.autoDetect ? "auto " : "") + settings.autoConfigUrl + " " +
+                            target.scheme + "://" + target.host;
     std::optional<std::optional<std::string>> cached = cache.Find(key);
     if (!cached) {
       cached = runPac ? runPac(settings, url) : std::nullopt;
@@ -246,7 +248,8 @@ std::vector<ProxyInfo> ChooseProxies(const ProxySettings& settings, const std::s
     const std::optional<ProxyInfo> proxy = ProxyForScheme(settings.proxyList, target.scheme);
     return {proxy ? *proxy : DirectConnection()};
   }
-  if (pac) return {DirectConnection()};
+  // Without a fixed proxy, a PAC that could not be had leaves it to the environment's variables
+  // (on Windows almost never set: a direct connection).
   return {};
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The proxies the machine's own settings choose for a URL, in the order to try them, as Windows'
 // own clients decide: a PAC script (given by URL, or found by WPAD auto-detection) answers per
-// URL; otherwise a fixed proxy list applies to every host its bypass list and the loopback rule
-// leave to it; without any setting nothing is decided and libcurl's environment variables apply.
+// URL; otherwise (no PAC, or none could be had in time) a fixed proxy list applies to every host
+// its bypass list and the loopback rule leave to it; without either nothing is decided and
+// libcurl's environment variables apply (on Windows almost never set: a direct connection).
 //
 //   hftp::ProxySettings settings;                    // what Windows keeps for the user
 //   settings.proxyList = "http=proxy:3128;https=proxy:3129";
@@ -74,8 +75,9 @@ struct UrlTarget {
 };
 UrlTarget TargetOf(const std::string& url);
 
-// PAC answers per host for the process: a PAC is run once per host. An answer that could not be
-// had (no script, a timeout) is kept as absent, so that it is not waited for again.
+// PAC answers per host for the process: a PAC is run once per host (and scheme, and settings).
+// An answer that could not be had (no script, a timeout) is kept as absent, so that it is not
+// waited for again.
 class PacCache {
  public:
   // Absent when `host` has no entry yet; an entry holds the answer or its absence.

@@ -77,7 +77,7 @@ bool TakesValue(const std::wstring& name) noexcept {
 }
 
 Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given,
-              DownloadCommand& command, bool& proxyAuthGiven) {
+              DownloadCommand& command) {
   const bool flag = IsKnownFlag(name);
   if (!flag && !TakesValue(name)) return Applied::Unknown;
   // Flags take no value, the others need one (which may be empty).
@@ -132,10 +132,8 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   }
   if (name == L"PROXYAUTH") {
     if (HasLineBreak(value) || value.find(L':') == std::wstring::npos) return Applied::Invalid;
-    hftp::ProxyInfo proxy = options.proxy.value_or(hftp::ProxyInfo());
-    proxy.credentials = Utf8(value);
-    options.proxy = proxy;
-    proxyAuthGiven = true;
+    // For /PROXY's proxy or the system's, whichever the download goes through.
+    command.request.proxyCredentials = Utf8(value);
     return Applied::Yes;
   }
   if (name == L"TEXT") {
@@ -169,7 +167,6 @@ bool IsOption(const std::wstring& argument) noexcept {
 
 ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments) {
   DownloadCommand command = Defaults();
-  bool proxyAuthGiven = false;
   std::size_t next = 0;
   for (; next < arguments.size() && IsOption(arguments[next]); ++next) {
     const std::wstring& argument = arguments[next];
@@ -178,7 +175,7 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
         Upper(argument.substr(1, equals == std::wstring::npos ? equals : equals - 1));
     std::optional<std::wstring> value;
     if (equals != std::wstring::npos) value = argument.substr(equals + 1);
-    switch (Apply(name, value, command, proxyAuthGiven)) {
+    switch (Apply(name, value, command)) {
       case Applied::Yes:
         break;
       case Applied::Invalid:
@@ -198,10 +195,6 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
   command.request.path = arguments[next + 1];
   if (command.request.url.empty() || command.request.path.empty()) {
     return Error(L"Missing url or path");
-  }
-  if (proxyAuthGiven &&
-      (!command.request.options.proxy || command.request.options.proxy->host.empty())) {
-    return Error(L"Invalid option /PROXYAUTH: it needs /PROXY");
   }
   ParsedDownload parsed;
   parsed.command = std::move(command);
@@ -236,6 +229,10 @@ std::wstring DownloadResultText(const ui::DownloadOutcome& outcome,
       return L"Cancelled";
     case DownloadResult::ChecksumMismatch:
       return L"SHA-256 mismatch";
+    case DownloadResult::ProxyAuthFailed:
+      return L"Proxy authentication failed";
+    case DownloadResult::ProxyUnreachable:
+      return L"Could not connect to proxy " + detail;
     case DownloadResult::Failed:
       break;
   }

@@ -29,6 +29,7 @@ DownloadOutcome Outcome(DownloadResult result, const TransferFacts& facts) {
   DownloadOutcome outcome;
   outcome.result = result;
   if (facts.error) outcome.detail = facts.error->message;
+  outcome.resultCode = facts.resultCode.value_or(facts.error ? facts.error->resultCode : 0);
   return outcome;
 }
 
@@ -65,6 +66,10 @@ DownloadOutcome ClassifyFailure(const TransferFacts& facts, std::chrono::millise
   const std::int32_t code = facts.resultCode.value_or(facts.error ? facts.error->resultCode : 0);
   if (httpStatus == 0 && code == CURLE_HTTP_RETURNED_ERROR && facts.error) {
     httpStatus = facts.error->httpStatus;
+  }
+  // A 407 comes only from a proxy: libcurl ends on it once no credentials it has could answer.
+  if (httpStatus == 407 || (facts.error && facts.error->proxyStatus == 407)) {
+    return Outcome(DownloadResult::ProxyAuthFailed, facts);
   }
   if (httpStatus >= 400) {
     DownloadOutcome outcome;

@@ -29,13 +29,17 @@ enum class DownloadResult {
   NoNetwork,              // the machine lost its network
   Cancelled,              // the user cancelled
   ChecksumMismatch,       // the file arrived but is not the one expected; it was deleted
+  ProxyAuthFailed,        // the proxy asked for a sign-on (407) that no credentials could answer
+  ProxyUnreachable,       // no proxy of the route could be connected to, and none was DIRECT
   Failed,                 // anything else
 };
 
 struct DownloadOutcome {
   DownloadResult result = DownloadResult::Failed;
-  int httpStatus = 0;  // HttpError: the status code
-  std::string detail;  // CannotConnect, ConnectionLost, Failed: libcurl's words (UTF-8)
+  int httpStatus = 0;           // HttpError: the status code
+  std::string detail;           // CannotConnect, ConnectionLost, Failed: libcurl's words (UTF-8);
+                                // ProxyUnreachable: "host:port: " and libcurl's words
+  std::int32_t resultCode = 0;  // libcurl's CURLcode, when the failure came with one
 };
 
 // What the observer learned about a transfer that failed.

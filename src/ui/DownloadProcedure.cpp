@@ -1,9 +1,12 @@
 #include "ui/DownloadProcedure.h"
 
 #include "hftp/EngineTeardown.h"
+#include "hftp/SystemProxy.h"
 #include "tools/FileDigest.h"
 #include "tools/NetworkCheck.h"
+#include "tools/StringTools.h"
 #include "ui/DownloadObserver.h"
+#include "ui/ProxyRoute.h"
 #include "ui/RetryPolicy.h"
 
 #include <windows.h>
@@ -13,6 +16,8 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace ui {
 namespace {
@@ -49,9 +54,9 @@ DownloadOutcome Ended(DownloadResult result) {
 // One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
 // transfer abandoned for a lost network or a cancel) is aborted by the service's release, which
 // the observer hears.
-Attempt Transfer(const std::wstring& url, const std::wstring& path,
-                 const hftp::RequestOptions& options, TargetOptions target, ProgressView* view,
-                 const ServiceFactoryMaker& makeFactory, const CancelSignal* cancel) {
+Attempt TransferOnce(const std::wstring& url, const std::wstring& path,
+                     const hftp::RequestOptions& options, TargetOptions target, ProgressView* view,
+                     const ServiceFactoryMaker& makeFactory, const CancelSignal* cancel) {
   Attempt attempt;
   attempt.outcome = Ended(DownloadResult::Failed);
   const auto started = std::chrono::steady_clock::now();
@@ -82,17 +87,60 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   return attempt;
 }
 
+// TransferOnce along the proxy route: the next entry when the proxy of one cannot be connected to
+// (which leaves the target untouched).
+Attempt Transfer(const std::wstring& url, const std::wstring& path, hftp::RequestOptions options,
+                 const std::string& proxyCredentials, TargetOptions target, ProgressView* view,
+                 const ServiceFactoryMaker& makeFactory, const CancelSignal* cancel) {
+  const std::vector<hftp::ProxyInfo> route = ProxyRouteFor(
+      options.proxy,
+      [&url] {
+        std::string utf8;
+        Tools::StringTools::ConvertToUtf8(url, utf8);
+        return hftp::SystemProxiesFor(utf8);
+      },
+      proxyCredentials);
+  if (route.empty()) return TransferOnce(url, path, options, target, view, makeFactory, cancel);
+  Attempt attempt;
+  for (const hftp::ProxyInfo& entry : route) {
+    options.proxy = entry;
+    if (view != nullptr) view->ShowRoute(RouteText(entry));
+    attempt = TransferOnce(url, path, options, target, view, makeFactory, cancel);
+    if (!IsProxyUnreachable(attempt.outcome, entry)) return attempt;
+  }
+  attempt.outcome = ProxyUnreachable(attempt.outcome, route.back());
+  return attempt;
+}
+
 // Transfer, with the engine torn down afterwards on every path.
 Attempt RunAttempt(const std::wstring& url, const std::wstring& path,
-                   const hftp::RequestOptions& options, TargetOptions target, ProgressView* view,
-                   const ServiceFactoryMaker& makeFactory, const CancelSignal* cancel) noexcept {
+                   const hftp::RequestOptions& options, const std::string& proxyCredentials,
+                   TargetOptions target, ProgressView* view, const ServiceFactoryMaker& makeFactory,
+                   const CancelSignal* cancel) noexcept {
   Attempt attempt;
   try {
-    attempt = Transfer(url, path, options, target, view, makeFactory, cancel);
+    attempt = Transfer(url, path, options, proxyCredentials, target, view, makeFactory, cancel);
   } catch (...) {
     attempt.outcome.result = DownloadResult::Failed;  // the service could not be built
   }
   // Every service is released by now, which the teardown requires.
+  try {
+    hftp::TearDownEngine();
+  } catch (...) {
+  }
+  return attempt;
+}
+
+// One transfer without a route of its own, with the engine torn down afterwards on every path.
+Attempt RunAttemptOnce(const std::wstring& url, const std::wstring& path,
+                       const hftp::RequestOptions& options, ProgressView* view,
+                       const ServiceFactoryMaker& makeFactory) noexcept {
+  Attempt attempt;
+  try {
+    attempt = TransferOnce(url, path, options, TargetOptions(), view, makeFactory, nullptr);
+  } catch (...) {
+    attempt.outcome.result = DownloadResult::Failed;
+  }
   try {
     hftp::TearDownEngine();
   } catch (...) {
@@ -136,8 +184,8 @@ DownloadOutcome Job(const DownloadRequest& request, ProgressView* view,
     target.resumeFrom = static_cast<std::uint64_t>(options.resumeFrom);
     target.resourceSize = resourceSize;
     target.keepPartial = true;  // for the next attempt to resume; deleted below if none succeeds
-    const Attempt attempt =
-        RunAttempt(request.url, request.path, options, target, view, makeFactory, &cancel);
+    const Attempt attempt = RunAttempt(request.url, request.path, options, request.proxyCredentials,
+                                       target, view, makeFactory, &cancel);
     touched = touched || attempt.touched;
     if (attempt.touched) resourceSize = attempt.resourceSize;
     outcome = attempt.outcome;
@@ -185,8 +233,9 @@ bool RunDownload(const std::wstring& url, const std::wstring& path, ProgressView
   hftp::RequestOptions limits;
   limits.stallTimeout = kStallLimit;
   limits.connectTimeout = kConnectLimit;
-  return RunAttempt(url, path, limits, TargetOptions(), view, makeFactory, nullptr)
-             .outcome.result == DownloadResult::Completed;
+  // HTTPDownload keeps the engine's default proxy (libcurl's environment variables).
+  return RunAttemptOnce(url, path, limits, view, makeFactory).outcome.result ==
+         DownloadResult::Completed;
 }
 
 DownloadOutcome RunDownloadJob(const DownloadRequest& request, ProgressView* view,

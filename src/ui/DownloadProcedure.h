@@ -28,6 +28,10 @@
 // between attempts at once with DownloadResult::Cancelled. Whatever the outcome other than
 // Completed, nothing that the job wrote is left at the path.
 //
+// RunDownloadJob goes out through options.proxy when it names one, else through the system's
+// proxies for the URL (ui/ProxyRoute.h), each attempt trying them in order until one can be
+// connected to; RunDownload keeps the engine's default proxy.
+//
 // Both tear the engine down after every attempt, also when nothing was started.
 //
 // Thread-safety: blocks its caller; call it from one thread at a time (the engine teardown is
@@ -70,6 +74,7 @@ struct DownloadRequest {
   hftp::RequestOptions options;  // resumeFrom is the job's own
   int retries = 0;               // further attempts after a failed one
   std::string sha256;            // 64 hex digits the file must have; empty: no check
+  std::string proxyCredentials;  // "user:password" for every proxy of the route; empty: none
 };
 
 DownloadOutcome RunDownloadJob(const DownloadRequest& request, ProgressView* view,

@@ -185,6 +185,15 @@ void ProgressDialog::ShowBytes(std::uint64_t received, std::int64_t total) noexc
   received_.store(received, std::memory_order_release);
 }
 
+void ProgressDialog::ShowRoute(const std::wstring& route) noexcept {
+  const std::lock_guard<std::mutex> lock(routeMutex_);
+  try {
+    route_ = route;
+  } catch (...) {
+    route_.clear();  // out of memory: shown as unknown
+  }
+}
+
 LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
   const gdi::PaintDc paint(window);
@@ -233,6 +242,10 @@ void ProgressDialog::UpdateTextLine() noexcept {
     sample.total = total_.load(std::memory_order_relaxed);
     rate_.Add(Now(), sample.received);
     sample.bytesPerSecond = rate_.BytesPerSecond();
+    {
+      const std::lock_guard<std::mutex> lock(routeMutex_);
+      sample.route = route_;
+    }
     const std::wstring text = ProgressText(look_.textPattern, sample);
     const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
     const int length = ::GetWindowTextLengthW(line);

@@ -102,6 +102,8 @@ std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sam
        }},
       {L"@SPEED@", &SpeedText},
       {L"@REMAINING@", &LeftText},
+      {L"@PROXY@",
+       [](const ProgressSample& s) { return s.route.empty() ? std::wstring(kUnknown) : s.route; }},
   };
   std::wstring text;
   std::size_t at = 0;

@@ -7,9 +7,10 @@
 //   ui::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
 //
 // Placeholders: @PERCENT@ ("25%"), @RECEIVED@ and @TOTAL@ (sizes as SizeText writes them),
-// @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it); one that cannot be known yet
-// (no size, no speed) becomes "?". The default wording leaves out what is unknown: "12.3 MB ·
-// 5.2 MB/s" without a size, nothing before the first byte.
+// @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it), @PROXY@ (the route: "direct" or
+// "proxy:3128"); one that cannot be known yet (no size, no speed, no route) becomes "?". The
+// default wording leaves out what is unknown: "12.3 MB · 5.2 MB/s" without a size, nothing before
+// the first byte.
 //
 // Pure functions: thread-safe.
 
@@ -23,6 +24,7 @@ struct ProgressSample {
   std::uint64_t received = 0;
   std::int64_t total = 0;                // 0 or less: unknown
   std::optional<double> bytesPerSecond;  // absent until measured
+  std::wstring route;  // "direct" or the proxy ("proxy:3128"); empty: the environment's, unknown
 };
 
 // received x 100 / total, 0 while the total is unknown (0 or less), at most 100; exact for any

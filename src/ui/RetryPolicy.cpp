@@ -14,6 +14,7 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::HttpError:
       return outcome.httpStatus < 400 || outcome.httpStatus >= 500;
     case DownloadResult::CannotConnect:
+    case DownloadResult::ProxyUnreachable:
     case DownloadResult::Stalled:
     case DownloadResult::TimedOut:
     case DownloadResult::ConnectionLost:
@@ -25,6 +26,7 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::CannotWrite:
     case DownloadResult::Cancelled:
     case DownloadResult::ChecksumMismatch:
+    case DownloadResult::ProxyAuthFailed:
       return false;
   }
   return false;

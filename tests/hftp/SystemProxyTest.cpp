@@ -155,7 +155,7 @@ TEST(SystemProxy, TheRouteForAUrl) {
        {"direct"}},
       {"pac", pac, "http://payload.test/a", "PROXY a:1; DIRECT", {"a:1" + http, "direct"}},
       {"pac direct", pac, "http://payload.test/a", "DIRECT", {"direct"}},
-      {"pac fails, no fixed", pac, "http://payload.test/a", std::nullopt, {"direct"}},
+      {"pac fails, no fixed", pac, "http://payload.test/a", std::nullopt, {}},
       {"pac fails, fixed", pacAndFixed, "http://payload.test/a", std::nullopt, {"p:1" + http}},
       {"auto-detect", {true, "", "", ""}, "http://payload.test/a", "PROXY w:8", {"w:8" + http}},
       {"nothing", {}, "http://payload.test/a", "PROXY never:1", {}},
@@ -194,6 +194,10 @@ TEST(SystemProxy, ThePacCacheKeepsHostsAndSchemesApart) {
             (std::vector<std::string>{"http://a.test/1", "https://a.test/1", "http://b.test/1"}));
   EXPECT_EQ(Names(hftp::ChooseProxies(pac, "http://a.test/9", cache, runPac)),
             std::vector<std::string>{"p:1/" + std::to_string(CURLPROXY_HTTP)});
+  // Other settings: the PAC runs again.
+  const hftp::ProxySettings otherPac{false, "http://wpad.test/other.pac", "", ""};
+  hftp::ChooseProxies(otherPac, "http://a.test/1", cache, runPac);
+  EXPECT_EQ(asked.size(), 4u);
 }
 
 }  // namespace

@@ -82,6 +82,8 @@ TEST(RetryPolicy, AnswersThatARetryWouldRepeatAreFinal) {
       {DownloadResult::Cancelled, 0, false},
       {DownloadResult::ChecksumMismatch, 0, false},
       {DownloadResult::Completed, 0, false},
+      {DownloadResult::ProxyUnreachable, 0, true},
+      {DownloadResult::ProxyAuthFailed, 0, false},
   };
   for (const Case& c : cases) {
     DownloadOutcome outcome;
@@ -111,6 +113,8 @@ TEST(ClassifyFailure, NamesEachWayATransferCanFail) {
     f.httpStatus = httpStatus;
     return f;
   };
+  hftp::TransferError connectRefused = error(56, true);
+  connectRefused.proxyStatus = 407;
   TransferFacts unwritable;
   unwritable.cannotWrite = true;
   TransferFacts shortBody = facts(hftp::StatusCompleted, 0, std::nullopt);
@@ -132,6 +136,10 @@ TEST(ClassifyFailure, NamesEachWayATransferCanFail) {
        milliseconds(10), DownloadResult::HttpError, 503, ""},
       {"libcurl's fail-on-error", facts(hftp::StatusConnectionError, 22, error(22, true, 410)),
        milliseconds(10), DownloadResult::HttpError, 410, ""},
+      {"407 from the proxy", facts(hftp::StatusConnectionError, 22, error(22, true, 407)),
+       milliseconds(10), DownloadResult::ProxyAuthFailed, 0, "libcurl says 22"},
+      {"407 to the tunnel's CONNECT", facts(hftp::StatusTransferError, 56, connectRefused),
+       milliseconds(10), DownloadResult::ProxyAuthFailed, 0, "libcurl says 56"},
       {"refused", facts(hftp::StatusConnectionError, 7, error(7, false)), milliseconds(10),
        DownloadResult::CannotConnect, 0, "libcurl says 7"},
       {"unknown host", facts(hftp::StatusAddressError, 6, error(6, false)), milliseconds(10),

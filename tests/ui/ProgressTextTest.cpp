@@ -74,6 +74,9 @@ TEST(ProgressText, PlaceholdersAreFilledInAndUnknownOnesBecomeAQuestionMark) {
        {1, 4, std::nullopt},
        L"25%25% @percent@ @PERCENT"},
       {L"Velmar: @RECEIVED@ (@SPEED@)", {2048, 0, 512.0}, L"Velmar: 2.0 KB (512 B/s)"},
+      {L"via @PROXY@", {0, 0, std::nullopt, L"proxy.test:3128"}, L"via proxy.test:3128"},
+      {L"via @PROXY@", {0, 0, std::nullopt, L"direct"}, L"via direct"},
+      {L"via @PROXY@", {0, 0, std::nullopt}, L"via ?"},  // the environment's
   };
   for (const Case& c : cases) EXPECT_EQ(ui::ProgressText(c.pattern, c.sample), c.text) << c.text;
 }

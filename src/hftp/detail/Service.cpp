@@ -273,6 +273,10 @@ void Service::ReportError(CURLcode result) noexcept {
       if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
         error.httpStatus = static_cast<int>(code);
       }
+      long connectCode = 0;
+      if (curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &connectCode) == CURLE_OK) {
+        error.proxyStatus = static_cast<int>(connectCode);
+      }
     }
     observer_->OnTransferError(error);
   } catch (...) {
