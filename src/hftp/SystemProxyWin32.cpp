@@ -10,6 +10,7 @@
 
 #include "tools/StringTools.h"
 #include "tools/UniqueHandle.h"
+#include "tools/WindowsHandles.h"
 
 namespace hftp {
 namespace {
@@ -18,7 +19,6 @@ namespace {
 using UniqueGlobalText = Tools::UniqueHandle<Tools::HandleTraits<wchar_t*, &::GlobalFree>>;
 using UniqueInternetHandle =
     Tools::UniqueHandle<Tools::HandleTraits<HINTERNET, &::WinHttpCloseHandle>>;
-using UniqueThread = Tools::UniqueHandle<Tools::HandleTraits<HANDLE, &::CloseHandle, 0, -1>>;
 
 std::string Utf8(const wchar_t* text) {
   std::string converted;
@@ -95,7 +95,7 @@ std::optional<std::string> RunPac(const ProxySettings& settings, const std::stri
   constexpr int kLimitMs = static_cast<int>(kPacTimeLimit.count() * 1000);
   ::WinHttpSetTimeouts(run->session.Get(), kLimitMs, kLimitMs, kLimitMs, kLimitMs);
   auto parameter = std::make_unique<std::shared_ptr<PacRun>>(run);
-  const UniqueThread thread(::CreateThread(nullptr, 0, &RunPacScript, parameter.get(), 0, nullptr));
+  const Tools::UniqueKernelHandle thread(::CreateThread(nullptr, 0, &RunPacScript, parameter.get(), 0, nullptr));
   if (!thread) return std::nullopt;
   static_cast<void>(parameter.release());  // the thread owns it now
   if (::WaitForSingleObject(thread.Get(), static_cast<DWORD>(kLimitMs)) == WAIT_OBJECT_0) {
