@@ -201,3 +201,15 @@ TEST(SystemProxy, ThePacCacheKeepsHostsAndSchemesApart) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+// The sign-on with the user's own credentials needs libcurl built with SSPI's NTLM and Negotiate
+// (scripts/mingw-curl-recipe.sh).
+TEST(SystemProxy, LibcurlSignsOnThroughSspi) {
+  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  ASSERT_NE(info, nullptr);
+  EXPECT_NE(info->features & CURL_VERSION_SSPI, 0);
+  EXPECT_NE(info->features & CURL_VERSION_NTLM, 0);
+  EXPECT_NE(info->features & CURL_VERSION_SPNEGO, 0);
+}
+#endif
