@@ -55,10 +55,19 @@ class RecordingView final : public ui::ProgressView {
     const std::lock_guard<std::mutex> lock(mutex_);
     return shown_;
   }
+  void ShowRoute(const std::wstring& route) noexcept override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    routes_.push_back(route);
+  }
+  std::vector<std::wstring> Routes() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return routes_;
+  }
 
  private:
   mutable std::mutex mutex_;
   std::vector<int> shown_;
+  std::vector<std::wstring> routes_;
 };
 
 // The network as the procedure sees it, switchable while a download runs.
@@ -215,6 +224,34 @@ TEST_F(DownloadProcedure, AJobStartsOverWhenTheServerCannotContinueTheFile) {
     EXPECT_EQ(outcome.result, ui::DownloadResult::ConnectionLost) << rangedSize;
     EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{}) << rangedSize;
   }
+}
+
+// The script's proxy is the whole route: the view is told it, and a proxy that cannot be connected
+// to is named in the outcome, with no file left.
+TEST_F(DownloadProcedure, AJobGoesThroughTheScriptsProxyAndNamesOneThatCannotBeReached) {
+  const auto proxy = [](const std::string& address) {
+    hftp::ProxyInfo info;
+    info.host = "127.0.0.1";
+    info.address = address;
+    return info;
+  };
+  const ui::CancelSignal cancel;
+  ui::DownloadRequest request;
+  request.url = L"http://payload.test/bytes?size=1000";
+  request.path = folder_.Path(L"payload.bin");
+  request.options.proxy = proxy(msk::test::TestServer::HostAndPort());
+  EXPECT_EQ(ui::RunDownloadJob(request, &view_, kMakeFactory, cancel).result,
+            ui::DownloadResult::Completed);
+  EXPECT_EQ(FileSize(request.path), 1000u);
+  EXPECT_EQ(view_.Routes(), std::vector<std::wstring>{Wide(msk::test::TestServer::HostAndPort())});
+  ::DeleteFileW(request.path.c_str());
+
+  const std::string dead = "127.0.0.1:" + std::to_string(msk::test::TestServer::ClosedPort());
+  request.options.proxy = proxy(dead);
+  const ui::DownloadOutcome outcome = ui::RunDownloadJob(request, &view_, kMakeFactory, cancel);
+  EXPECT_EQ(outcome.result, ui::DownloadResult::ProxyUnreachable);
+  EXPECT_EQ(outcome.detail.rfind(dead + ": ", 0), 0u) << outcome.detail;
+  EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
 }
 
 }  // namespace
