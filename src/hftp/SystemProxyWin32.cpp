@@ -95,7 +95,8 @@ std::optional<std::string> RunPac(const ProxySettings& settings, const std::stri
   constexpr int kLimitMs = static_cast<int>(kPacTimeLimit.count() * 1000);
   ::WinHttpSetTimeouts(run->session.Get(), kLimitMs, kLimitMs, kLimitMs, kLimitMs);
   auto parameter = std::make_unique<std::shared_ptr<PacRun>>(run);
-  const Tools::UniqueKernelHandle thread(::CreateThread(nullptr, 0, &RunPacScript, parameter.get(), 0, nullptr));
+  const Tools::UniqueKernelHandle thread(
+      ::CreateThread(nullptr, 0, &RunPacScript, parameter.get(), 0, nullptr));
   if (!thread) return std::nullopt;
   static_cast<void>(parameter.release());  // the thread owns it now
   if (::WaitForSingleObject(thread.Get(), static_cast<DWORD>(kLimitMs)) == WAIT_OBJECT_0) {
@@ -103,9 +104,10 @@ std::optional<std::string> RunPac(const ProxySettings& settings, const std::stri
   }
   ::WinHttpCloseHandle(run->session.Release());
   if (::WaitForSingleObject(thread.Get(), 1000) != WAIT_OBJECT_0) {
+    static const char anchor = 0;  // any address inside this module
     HMODULE self = nullptr;
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                         reinterpret_cast<LPCWSTR>(&RunPacScript), &self);
+                         reinterpret_cast<LPCWSTR>(&anchor), &self);
   }
   return std::nullopt;  // too late: whatever it found is not used
 }
