@@ -242,11 +242,12 @@ void ProgressDialog::UpdateTextLine() noexcept {
     sample.total = total_.load(std::memory_order_relaxed);
     rate_.Add(Now(), sample.received);
     sample.bytesPerSecond = rate_.BytesPerSecond();
+    std::wstring route;
     {
       const std::lock_guard<std::mutex> lock(routeMutex_);
-      sample.route = route_;
+      route = route_;
     }
-    const std::wstring text = ProgressText(look_.textPattern, sample);
+    const std::wstring text = ProgressText(look_.textPattern, sample, route);
     const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
     const int length = ::GetWindowTextLengthW(line);
     std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');

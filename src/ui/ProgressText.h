@@ -24,7 +24,6 @@ struct ProgressSample {
   std::uint64_t received = 0;
   std::int64_t total = 0;                // 0 or less: unknown
   std::optional<double> bytesPerSecond;  // absent until measured
-  std::wstring route;  // "direct" or the proxy ("proxy:3128"); empty: the environment's, unknown
 };
 
 // received x 100 / total, 0 while the total is unknown (0 or less), at most 100; exact for any
@@ -37,7 +36,9 @@ std::wstring SizeText(std::uint64_t bytes);
 std::wstring DurationText(std::uint64_t seconds);
 // Whole seconds the rest takes at the sample's speed; absent without size or speed.
 std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept;
-// `pattern` with its placeholders filled in; an empty pattern gives the default wording.
-std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample);
+// `pattern` with its placeholders filled in; an empty pattern gives the default wording. `route`:
+// "direct" or the proxy ("proxy:3128"); empty while unknown (the environment's proxy).
+std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample,
+                          const std::wstring& route = std::wstring());
 
 }  // namespace ui
