@@ -23,6 +23,7 @@ Var Proxy     ; 127.0.0.1:PORT of the open proxy
 Var Basic     ; 127.0.0.1:PORT of the proxy that asks for Basic credentials
 Var Dead      ; 127.0.0.1:PORT where nothing listens
 Var Target
+Var Port      ; of one HTTPS listener
 
 ; ${Settings} PROXY BYPASS PAC-URL -- the user's proxy settings from now on.
 !macro Settings proxy bypass pac
@@ -104,43 +105,44 @@ Section
   ${ExpectDownload} "" "http://payload.test/bytes?size=300007&t=fixed-a" 300007 \
                     "through the fixed proxy"
   ${ExpectRelayed} contains=fixed-a yes "a download through the fixed proxy"
-  ${ExpectDownload} "" "http://localhost:$HttpPort/bytes?size=1000&t=fixed-loopback" 1000 \
+  ${ExpectDownload} "" "http://localhost:$HttpPort/bytes?size=70000&t=fixed-loopback" 70000 \
                     "of a loopback name that <-loopback> leaves to the proxy"
   ${ExpectRelayed} contains=fixed-loopback yes "a loopback name with <-loopback>"
-  ${ExpectDownload} "" "http://$Http/bytes?size=1000&t=fixed-bypass" 1000 \
+  ${ExpectDownload} "" "http://$Http/bytes?size=70000&t=fixed-bypass" 70000 \
                     "of an address in the bypass list"
   ${ExpectRelayed} contains=fixed-bypass no "an address in the bypass list"
   ; HTTPS through the tunnel: the origin's certificate is checked against the origin's name.
-  ${MskTestServerInfo} https_good $1
-  ${ExpectDownload} "" "https://localhost:$1/bytes?size=70000" 70000 "over HTTPS through the proxy"
-  ${ExpectRelayed} "contains=localhost:$1&method=CONNECT" yes "the HTTPS download's tunnel"
-  ${MskTestServerInfo} https_wrong_host $1
-  ${ExpectResult} "" "https://localhost:$1/bytes?size=1000" "Certificate not trusted" \
+  ${MskTestServerInfo} https_good $Port
+  ${ExpectDownload} "" "https://localhost:$Port/bytes?size=70000" 70000 \
+                    "over HTTPS through the proxy"
+  ${ExpectRelayed} "contains=localhost:$Port&method=CONNECT" yes "the HTTPS download's tunnel"
+  ${MskTestServerInfo} https_wrong_host $Port
+  ${ExpectResult} "" "https://localhost:$Port/bytes?size=1000" "Certificate not trusted" \
                   "over HTTPS through the proxy from a server with another host's certificate"
   ; The script's /PROXY wins.
-  ${ExpectDownload} "/PROXY=" "http://localhost:$HttpPort/bytes?size=1000&t=script-direct" 1000 \
+  ${ExpectDownload} "/PROXY=" "http://localhost:$HttpPort/bytes?size=70000&t=script-direct" 70000 \
                     "with /PROXY= despite the system's proxy"
   ${ExpectRelayed} contains=script-direct no "a download with /PROXY="
   ${ExpectDownload} "/PROXY=http://$Basic /PROXYAUTH=proxyuser:proxypass" \
-                    "http://payload.test/bytes?size=1000&t=script-proxy" 1000 \
+                    "http://payload.test/bytes?size=70000&t=script-proxy" 70000 \
                     "with /PROXY and /PROXYAUTH"
   ${ExpectRelayed} "contains=script-proxy&proxy=proxy_basic" yes \
                    "a download with /PROXY"
 
   ; A fixed proxy that asks for Basic credentials.
   ${Settings} $Basic "" ""
-  ${ExpectDownload} "/PROXYAUTH=proxyuser:proxypass" "http://payload.test/bytes?size=1000&t=basic" \
-                    1000 "with /PROXYAUTH through the system's proxy"
+  ${ExpectDownload} "/PROXYAUTH=proxyuser:proxypass" "http://payload.test/bytes?size=70000&t=basic" \
+                    70000 "with /PROXYAUTH through the system's proxy"
   ${ExpectRelayed} "contains=t=basic&proxy=proxy_basic" yes \
                    "a download with /PROXYAUTH"
   ${ExpectResult} "" "http://payload.test/bytes?size=1000" "Proxy authentication failed" \
                   "without credentials the proxy accepts"
   ${ExpectResult} "/PROXYAUTH=proxyuser:wrong" "http://payload.test/bytes?size=1000" \
                   "Proxy authentication failed" "with wrong credentials"
-  ${MskTestServerInfo} https_good $1
-  ${ExpectResult} "" "https://localhost:$1/bytes?size=1000" "Proxy authentication failed" \
+  ${MskTestServerInfo} https_good $Port
+  ${ExpectResult} "" "https://localhost:$Port/bytes?size=1000" "Proxy authentication failed" \
                   "over HTTPS without credentials the proxy accepts"
-  ${ExpectDownload} "/PROXY=http://$Proxy" "http://payload.test/bytes?size=1000&t=override" 1000 \
+  ${ExpectDownload} "/PROXY=http://$Proxy" "http://payload.test/bytes?size=70000&t=override" 70000 \
                     "with /PROXY overriding the system's proxy"
   ${ExpectRelayed} "contains=override&proxy=proxy" yes \
                    "a download with /PROXY overriding the system's"
@@ -151,9 +153,9 @@ Section
 
   ; A PAC script: PROXY for payload.test, DIRECT for localhost.
   ${Settings} "" "" "http://$Http/pac?proxy=$Proxy&direct=localhost"
-  ${ExpectDownload} "" "http://payload.test/bytes?size=1000&t=pac-proxy" 1000 "as the PAC says"
+  ${ExpectDownload} "" "http://payload.test/bytes?size=70000&t=pac-proxy" 70000 "as the PAC says"
   ${ExpectRelayed} contains=pac-proxy yes "a download the PAC sends to the proxy"
-  ${ExpectDownload} "" "http://localhost:$HttpPort/bytes?size=1000&t=pac-direct" 1000 \
+  ${ExpectDownload} "" "http://localhost:$HttpPort/bytes?size=70000&t=pac-direct" 70000 \
                     "that the PAC sends direct"
   ${ExpectRelayed} contains=pac-direct no "a download the PAC sends direct"
   ; A dead first proxy: Windows hands over the whole list, and the download goes on to the second;
@@ -169,7 +171,7 @@ Section
   ${EndIf}
   ; A PAC script that cannot be fetched: the fixed proxy applies.
   ${Settings} $Proxy "" "http://$Dead/proxy.pac"
-  ${ExpectDownload} "" "http://payload.test/bytes?size=1000&t=pac-fallback" 1000 \
+  ${ExpectDownload} "" "http://payload.test/bytes?size=70000&t=pac-fallback" 70000 \
                     "when the PAC cannot be fetched"
   ${ExpectRelayed} contains=pac-fallback yes "a download whose PAC cannot be fetched"
 

@@ -104,6 +104,8 @@ class Service final : public IService {
   void ReportError(CURLcode result) noexcept;
 
   // Tells the observer; false when it refused (or failed).
+  // A proxy stands between the transfer and the server (not "no proxy", not the environment's).
+  bool UsesProxy() const noexcept { return !proxy_.host.empty() && !proxy_.address.empty(); }
   bool Notify(Status status, const char* data, std::uint32_t size,
               std::optional<std::int32_t> resultCode) noexcept;
   void NotifyAbortedAtDestruction() noexcept;
@@ -125,6 +127,7 @@ class Service final : public IService {
   bool partial_ = false;
   bool aborted_ = false;
   bool completed_ = false;
+  bool proxyChallenge_ = false;  // the response being received is a proxy's 407
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
   long connectTimeout_ = 0;      // seconds; 0: libcurl's own limit
