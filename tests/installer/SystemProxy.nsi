@@ -129,8 +129,8 @@ Section
   ${ExpectRelayed} "contains=script-proxy&proxy=proxy_basic" yes \
                    "a download with /PROXY"
 
-  ; A fixed proxy that asks for Basic credentials.
-  ${Settings} $Basic "" ""
+  ; A fixed proxy that asks for Basic credentials (and serves loopback targets, for HTTPS).
+  ${Settings} $Basic "<-loopback>" ""
   ${ExpectDownload} "/PROXYAUTH=proxyuser:proxypass" "http://payload.test/bytes?size=70000&t=basic" \
                     70000 "with /PROXYAUTH through the system's proxy"
   ${ExpectRelayed} "contains=t=basic&proxy=proxy_basic" yes \
