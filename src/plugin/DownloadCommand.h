@@ -10,8 +10,8 @@
 // "=" (NSIS passes "/HEADER=X-A: b" as one argument when the script quotes it). An option given
 // twice counts once, the last time, except /HEADER, which adds a line each time. The defaults are
 // those of the README: /RETRY=0, /STALL=30, /CONNECTTIMEOUT=30, /TIMEOUT=0 (none),
-// /USERAGENT=MarlowSetupKit/<version>, the system's proxy (none of
-// our own), no checksum, the default text line.
+// /USERAGENT=MarlowSetupKit/<version>, the system's proxy (none of our own), no checksum, the
+// default text line.
 //
 // Pure functions: thread-safe.
 
