@@ -6,10 +6,9 @@
 //       ui::ProxyRouteFor(options.proxy, [&] { return hftp::SystemProxiesFor(url); }, "u:pw");
 //   for (const hftp::ProxyInfo& entry : route) {
 //     ... transfer with options.proxy = entry ...
-//     if (!ui::IsProxyUnreachable(outcome, entry)) break;        // else: the next entry
+//     if (!ui::IsProxyUnreachable(outcome, entry)) return outcome;   // else: the next entry
 //   }
-//   if (ui::IsProxyUnreachable(outcome, route.back())) outcome = ui::ProxyUnreachable(outcome,
-//   entry);
+//   return ui::ProxyUnreachable(outcome, route.back());              // none could be reached
 //
 // Pure functions: thread-safe.
 
