@@ -2,10 +2,12 @@
 
 #include "download/ArrivedFileCheck.h"
 #include "download/Connectivity.h"
+#include "download/ProxyRoute.h"
 #include "download/RetryPolicy.h"
 #include "download/TargetFile.h"
 #include "download/TransferSink.h"
 #include "hftp/EngineTeardown.h"
+#include "hftp/SystemProxy.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -70,6 +72,35 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   return attempt;
 }
 
+// Transfer along the proxy route: the next entry when the proxy of one cannot be connected to
+// (which leaves the target untouched). Without a route of its own, a proxy that cannot be
+// reached is the environment's, and the result says only that no connection was made.
+Attempt RoutedTransfer(const DownloadRequest& request, hftp::RequestOptions options,
+                       TargetOptions target, hftp::ServiceFactory& factory, ProgressView* view,
+                       const CancelSignal* cancel, const JobEnvironment& environment) {
+  const std::vector<hftp::ProxyInfo> route = ProxyRouteFor(
+      options.proxy, [&request] { return hftp::SystemProxiesFor(request.url); },
+      request.proxyCredentials);
+  if (route.empty()) {
+    Attempt attempt =
+        Transfer(request.url, request.path, options, target, factory, view, cancel, environment);
+    if (attempt.outcome.result == DownloadResult::ProxyUnreachable) {
+      attempt.outcome.result = DownloadResult::CannotConnect;
+    }
+    return attempt;
+  }
+  Attempt attempt;
+  for (const hftp::ProxyInfo& entry : route) {
+    options.proxy = entry;
+    if (view != nullptr) view->ShowRoute(RouteText(entry));
+    attempt =
+        Transfer(request.url, request.path, options, target, factory, view, cancel, environment);
+    if (attempt.outcome.result != DownloadResult::ProxyUnreachable) return attempt;
+  }
+  attempt.outcome = NamingTheProxy(attempt.outcome, route.back());
+  return attempt;
+}
+
 Attempt GuardedTransfer(const std::wstring& url, const std::wstring& path,
                         const hftp::RequestOptions& options, TargetOptions target,
                         hftp::ServiceFactory& factory, ProgressView* view,
@@ -108,8 +139,12 @@ DownloadOutcome Job(const DownloadRequest& request, hftp::ServiceFactory& factor
     target.resumeFrom = static_cast<std::uint64_t>(options.resumeFrom);
     target.resourceSize = resourceSize;
     target.keepPartial = true;  // for the next attempt to resume; deleted below if none succeeds
-    const Attempt attempt = GuardedTransfer(request.url, request.path, options, target, factory,
-                                            view, &cancel, environment);
+    Attempt attempt;
+    try {
+      attempt = RoutedTransfer(request, options, target, factory, view, &cancel, environment);
+    } catch (...) {
+      attempt.outcome.result = DownloadResult::Failed;  // no memory was left
+    }
     touched = touched || attempt.touched;
     if (attempt.touched) {
       resourceSize = attempt.resourceSize;

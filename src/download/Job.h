@@ -28,6 +28,10 @@
 // empty url or path, a refused or failed transfer, a lost network connection and a factory that
 // throws all answer a failure, and leave no file.
 //
+// RunJob goes out through options.proxy when it names one, else through the system's proxies for
+// the URL (download/ProxyRoute.h), each attempt trying them in order until one can be connected
+// to; RunAttempt keeps the engine's default proxy (libcurl's environment variables).
+//
 // Neither ends the engine: whoever runs jobs owns its lifetime (EngineSession), so that jobs may
 // share it.
 //
@@ -58,6 +62,7 @@ struct DownloadRequest {
   int retries = 0;                    // further attempts after a failed one
   std::string sha256;                 // 64 hex digits the file must have; empty: no check
   std::vector<std::wstring> signers;  // its Authenticode signer, one of these; empty: no check
+  std::wstring proxyCredentials;      // "user:password" for every proxy of the route; empty: none
 };
 
 // What a job asks of the machine beyond the engine: the defaults are the machine's own; tests

@@ -35,6 +35,10 @@ DownloadOutcome OutcomeOf(const hftp::TransferResult& transfer) {
       return DownloadOutcome::Of(DownloadResult::CannotWrite, transfer.message);
     case Kind::Cancelled:
       return DownloadOutcome::Of(DownloadResult::Cancelled, transfer.message);
+    case Kind::ProxyUnreachable:
+      return DownloadOutcome::Of(DownloadResult::ProxyUnreachable, transfer.message);
+    case Kind::ProxyAuthFailed:
+      return DownloadOutcome::Of(DownloadResult::ProxyAuthFailed, transfer.message);
     case Kind::Unrecoverable:
       return DownloadOutcome::Of(DownloadResult::Unrecoverable, transfer.message);
     case Kind::RangeUnusable:

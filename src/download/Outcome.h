@@ -27,6 +27,8 @@ enum class DownloadResult {
   NoNetwork,              // the machine lost its network
   Cancelled,              // the user cancelled
   ChecksumMismatch,       // the file arrived but is not the one expected; it was deleted
+  ProxyAuthFailed,        // the proxy asked for a sign-on (407) that no credentials could answer
+  ProxyUnreachable,       // no proxy of the route could be connected to, and none was DIRECT
   NotSigned,              // expected signed: the file that arrived has no signature; deleted
   SignatureNotValid,      // its signature does not fit its contents, or is broken; deleted
   SignerNotTrusted,       // its signer's certificate is not trusted for code signing; deleted
@@ -38,8 +40,8 @@ enum class DownloadResult {
 struct DownloadOutcome {
   DownloadResult result = DownloadResult::Failed;
   int httpStatus = 0;  // HttpError: the status code
-  // CannotConnect, ConnectionLost, Unrecoverable, Failed: why; WrongSigner: the signer's name
-  // (UTF-8)
+  // CannotConnect, ConnectionLost, Unrecoverable, Failed: why; WrongSigner: the signer's name;
+  // ProxyUnreachable: "host:port: " and why (UTF-8)
   std::string detail;
 
   static DownloadOutcome Of(DownloadResult result, std::string detail = {});

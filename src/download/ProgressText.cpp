@@ -87,7 +87,8 @@ std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept 
   return static_cast<std::uint64_t>(std::ceil(left));
 }
 
-std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample) {
+std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample,
+                          const std::wstring& route) {
   if (pattern.empty()) return DefaultText(sample);
   struct Placeholder {
     const wchar_t* name;
@@ -103,10 +104,16 @@ std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sam
       {L"@SPEED@", &SpeedText},
       {L"@REMAINING@", &LeftText},
   };
+  static const std::wstring kRoute = L"@PROXY@";
   std::wstring text;
   std::size_t at = 0;
   while (at < pattern.size()) {
     bool replaced = false;
+    if (pattern.compare(at, kRoute.size(), kRoute) == 0) {
+      text += route.empty() ? kUnknown : route;
+      at += kRoute.size();
+      continue;
+    }
     for (const Placeholder& placeholder : kPlaceholders) {
       const std::wstring name = placeholder.name;
       if (pattern.compare(at, name.size(), name) == 0) {

@@ -7,9 +7,10 @@
 //   left" download::ProgressText(L"@PERCENT@ done", sample)    == L"25% done"
 //
 // Placeholders: @PERCENT@ ("25%"), @RECEIVED@ and @TOTAL@ (sizes as SizeText writes them),
-// @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it); one that cannot be known yet
-// (no size, no speed) becomes "?". The default wording leaves out what is unknown: "12.3 MB ·
-// 5.2 MB/s" without a size, nothing before the first byte.
+// @SPEED@ ("5.2 MB/s"), @REMAINING@ (as DurationText writes it), @PROXY@ (the route: "direct" or
+// "proxy:3128"); one that cannot be known yet (no size, no speed, no route) becomes "?". The
+// default wording leaves out what is unknown: "12.3 MB · 5.2 MB/s" without a size, nothing before
+// the first byte.
 //
 // Pure functions: thread-safe.
 
@@ -35,7 +36,9 @@ std::wstring SizeText(std::uint64_t bytes);
 std::wstring DurationText(std::uint64_t seconds);
 // Whole seconds the rest takes at the sample's speed; absent without size or speed.
 std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept;
-// `pattern` with its placeholders filled in; an empty pattern gives the default wording.
-std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample);
+// `pattern` with its placeholders filled in; an empty pattern gives the default wording. `route`:
+// "direct" or the proxy ("proxy:3128"); empty while unknown (the environment's proxy).
+std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample,
+                          const std::wstring& route = std::wstring());
 
 }  // namespace download

@@ -6,11 +6,13 @@
 //     void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override { ... }
 //   };
 //
-// Thread-safety: both are called on the engine's transfer thread, never on the thread that owns
-// the display; implementations hand the values over themselves (the dialog posts a message for the
-// percentage and keeps the byte counts in atomics that its timer reads).
+// Thread-safety: ShowPercent and ShowBytes are called on the engine's transfer thread, ShowRoute on
+// the download's, never on the thread that owns the display; implementations hand the values over
+// themselves (the dialog posts a message for the percentage and keeps the byte counts in atomics
+// that its timer reads).
 
 #include <cstdint>
+#include <string>
 
 namespace download {
 
@@ -25,6 +27,10 @@ class ProgressView {
   // the whole resource (0 or less: unknown); called with every block, so it must be cheap. The
   // count goes down when a download starts over.
   virtual void ShowBytes(std::uint64_t /*received*/, std::int64_t /*total*/) noexcept {}
+
+  // The way the download goes out ("direct", "proxy:3128"), before each transfer; called on the
+  // download's own thread.
+  virtual void ShowRoute(const std::wstring& /*route*/) noexcept {}
 };
 
 }  // namespace download

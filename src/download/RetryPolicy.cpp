@@ -16,6 +16,7 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
       // come again.
       return outcome.httpStatus >= 500 || outcome.httpStatus == 408 || outcome.httpStatus == 429;
     case DownloadResult::CannotConnect:
+    case DownloadResult::ProxyUnreachable:
     case DownloadResult::Stalled:
     case DownloadResult::TimedOut:
     case DownloadResult::ConnectionLost:
@@ -33,6 +34,7 @@ bool IsRetryable(const DownloadOutcome& outcome) noexcept {
     case DownloadResult::NotSigned:
     case DownloadResult::SignerNotTrusted:
     case DownloadResult::WrongSigner:
+    case DownloadResult::ProxyAuthFailed:
       return false;
   }
   return false;

@@ -33,19 +33,21 @@ struct ResponseInfo {
 // failure; nothing above the engine needs libcurl's codes to tell them apart.
 struct TransferResult {
   enum class Kind {
-    Completed,       // a success status (2xx) and its whole body
-    HttpStatus,      // the final response was no success: httpStatus says which
-    CannotConnect,   // name lookup, refused or timed-out connect, TLS handshake
-    Certificate,     // the server's certificate did not verify
-    Stalled,         // connected, but nothing arrived for the stall limit
-    TimedOut,        // the whole-transfer limit ran out
-    ConnectionLost,  // the connection broke, or the body was withheld, before it all arrived
-    WriteRefused,    // the observer refused a block of the body
-    Cancelled,       // the service was released, or a callback aborted the transfer
-    RangeUnusable,   // the byte range asked for could not be delivered
-    Unrecoverable,   // asking again cannot help: unsupported or refused protocol, malformed
-                     // URL, too many redirects, an undecodable content encoding
-    Other,           // anything else
+    Completed,         // a success status (2xx) and its whole body
+    HttpStatus,        // the final response was no success: httpStatus says which
+    CannotConnect,     // name lookup, refused or timed-out connect, TLS handshake
+    Certificate,       // the server's certificate did not verify
+    Stalled,           // connected, but nothing arrived for the stall limit
+    TimedOut,          // the whole-transfer limit ran out
+    ConnectionLost,    // the connection broke, or the body was withheld, before it all arrived
+    WriteRefused,      // the observer refused a block of the body
+    Cancelled,         // the service was released, or a callback aborted the transfer
+    RangeUnusable,     // the byte range asked for could not be delivered
+    ProxyUnreachable,  // the proxy itself could not be found or connected to
+    ProxyAuthFailed,   // the proxy asked for a sign-on (407) that no credentials could answer
+    Unrecoverable,     // asking again cannot help: unsupported or refused protocol, malformed
+                       // URL, too many redirects, an undecodable content encoding
+    Other,             // anything else
   };
 
   Kind kind = Kind::Other;

@@ -29,4 +29,7 @@ struct ProxyInfo {
 // (empty: none). Converted where every other request text is (detail/TransferRequest.cpp).
 ProxyInfo NamedProxy(const std::wstring& address, const std::wstring& credentials);
 
+// `proxy` with the caller's "user:password" (UTF-16) as its credentials.
+ProxyInfo WithCredentials(ProxyInfo proxy, const std::wstring& credentials);
+
 }  // namespace hftp

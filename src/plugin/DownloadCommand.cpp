@@ -81,7 +81,6 @@ bool TakesValue(const std::wstring& name) noexcept {
 // The proxy as the options name it, made into the engine's settings at the end.
 struct NamedProxy {
   std::optional<std::wstring> address;
-  std::optional<std::wstring> credentials;
 };
 
 Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given,
@@ -135,7 +134,8 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   }
   if (name == L"PROXYAUTH") {
     if (HasLineBreak(value) || value.find(L':') == std::wstring::npos) return Applied::Invalid;
-    proxy.credentials = value;
+    // For /PROXY's proxy or the system's, whichever the download goes through.
+    command.request.proxyCredentials = value;
     return Applied::Yes;
   }
   if (name == L"TEXT") {
@@ -206,13 +206,7 @@ ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments
   if (command.request.url.empty() || command.request.path.empty()) {
     return Error(L"Missing url or path");
   }
-  if (proxy.credentials && !proxy.address) {
-    return Error(L"Invalid option /PROXYAUTH: it needs /PROXY");
-  }
-  if (proxy.address) {
-    command.request.options.proxy =
-        hftp::NamedProxy(*proxy.address, proxy.credentials.value_or(L""));
-  }
+  if (proxy.address) command.request.options.proxy = hftp::NamedProxy(*proxy.address, L"");
   ParsedDownload parsed;
   parsed.command = std::move(command);
   return parsed;
@@ -254,6 +248,10 @@ std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
       return L"Signer not trusted";
     case DownloadResult::WrongSigner:
       return L"Signed by " + detail + L", not " + ExpectedSigners(command.request.signers);
+    case DownloadResult::ProxyAuthFailed:
+      return L"Proxy authentication failed";
+    case DownloadResult::ProxyUnreachable:
+      return L"Could not connect to proxy " + detail;
     case DownloadResult::Unrecoverable:
     case DownloadResult::Failed:
       break;

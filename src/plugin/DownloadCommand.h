@@ -11,7 +11,8 @@
 // twice counts once, the last time, except /HEADER and /SIGNER, which add a line or a name each
 // time. The defaults are
 // those of the README: /RETRY=0, /STALL=30, /CONNECTTIMEOUT=30, /TIMEOUT=0 (none),
-// /USERAGENT=MarlowSetupKit/<version>, no proxy of our own, no checksum, the default text line.
+// /USERAGENT=MarlowSetupKit/<version>, the system's proxy (none of our own), no checksum, the
+// default text line.
 //
 // Pure functions: thread-safe.
 

@@ -176,6 +176,15 @@ void ProgressDialog::ShowBytes(std::uint64_t received, std::int64_t total) noexc
   received_.store(received, std::memory_order_release);
 }
 
+void ProgressDialog::ShowRoute(const std::wstring& route) noexcept {
+  const std::lock_guard<std::mutex> lock(routeMutex_);
+  try {
+    route_ = route;
+  } catch (...) {
+    route_.clear();  // out of memory: shown as unknown
+  }
+}
+
 LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
   const gdi::PaintDc paint(window);
@@ -224,7 +233,12 @@ void ProgressDialog::UpdateTextLine() noexcept {
     sample.total = total_.load(std::memory_order_relaxed);
     rate_.Add(Now(), sample.received);
     sample.bytesPerSecond = rate_.BytesPerSecond();
-    const std::wstring text = download::ProgressText(look_.textPattern, sample);
+    std::wstring route;
+    {
+      const std::lock_guard<std::mutex> lock(routeMutex_);
+      route = route_;
+    }
+    const std::wstring text = download::ProgressText(look_.textPattern, sample, route);
     const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
     const int length = ::GetWindowTextLengthW(line);
     std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');

@@ -41,6 +41,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -116,6 +117,8 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   // Called by the observer on the transfer thread.
   void ShowPercent(int percent) noexcept override;
   void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override;
+  // Called on the download thread.
+  void ShowRoute(const std::wstring& route) noexcept override;
 
   std::thread downloadThread_;
   SkinProgress progress_;
@@ -123,6 +126,8 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   std::atomic<int> percent_{0};
   std::atomic<std::uint64_t> received_{0};
   std::atomic<std::int64_t> total_{0};
+  mutable std::mutex routeMutex_;
+  std::wstring route_;  // guarded by routeMutex_
   const DownloadDialogLook look_;
   const DownloadTask task_;
   download::CancelSignal cancel_;

@@ -86,6 +86,8 @@ TEST(RetryPolicy, AnswersThatARetryWouldRepeatAreFinal) {
       {DownloadResult::Cancelled, 0, false},
       {DownloadResult::ChecksumMismatch, 0, false},
       {DownloadResult::SignatureNotValid, 0, true},  // a corrupted transfer explains it
+      {DownloadResult::ProxyUnreachable, 0, true},
+      {DownloadResult::ProxyAuthFailed, 0, false},
       {DownloadResult::NotSigned, 0, false},
       {DownloadResult::SignerNotTrusted, 0, false},
       {DownloadResult::WrongSigner, 0, false},

@@ -57,14 +57,23 @@ class RecordingView final : public download::ProgressView {
     const std::lock_guard<std::mutex> lock(mutex_);
     shown_.push_back(percent);
   }
+  void ShowRoute(const std::wstring& route) noexcept override {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    routes_.push_back(route);
+  }
   std::vector<int> Shown() const {
     const std::lock_guard<std::mutex> lock(mutex_);
     return shown_;
+  }
+  std::vector<std::wstring> Routes() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return routes_;
   }
 
  private:
   mutable std::mutex mutex_;
   std::vector<int> shown_;
+  std::vector<std::wstring> routes_;
 };
 
 milliseconds Since(std::chrono::steady_clock::time_point start) {
@@ -262,6 +271,32 @@ TEST_F(Job, AResumeNeverSplicesTwoVersionsOfTheResource) {
     EXPECT_EQ(bytes->size(), 3000000u);
     EXPECT_EQ(msk::test::FirstMismatch(*bytes, c.shift), bytes->size());  // all of v2
   }
+}
+
+// The script's proxy is the whole route: the view is told it, and a proxy that cannot be connected
+// to is named in the outcome, with no file left.
+TEST_F(Job, AJobGoesThroughTheScriptsProxyAndNamesOneThatCannotBeReached) {
+  const auto proxy = [](const std::string& address) {
+    hftp::ProxyInfo info;
+    info.host = "127.0.0.1";
+    info.address = address;
+    return info;
+  };
+  DownloadRequest request = Request("");
+  request.url = L"http://payload.test/bytes?size=1000";
+  const std::string alive = msk::test::TestServer::HostAndPort();
+  request.options.proxy = proxy(alive);
+  EXPECT_EQ(Run(request).result, DownloadResult::Completed);
+  EXPECT_EQ(FileSize(request.path), 1000u);
+  EXPECT_EQ(view_.Routes(), std::vector<std::wstring>{std::wstring(alive.begin(), alive.end())});
+  std::filesystem::remove(std::filesystem::path(request.path));
+
+  const std::string dead = "127.0.0.1:" + std::to_string(msk::test::TestServer::ClosedPort());
+  request.options.proxy = proxy(dead);
+  const DownloadOutcome outcome = Run(request);
+  EXPECT_EQ(outcome.result, DownloadResult::ProxyUnreachable);
+  EXPECT_EQ(outcome.detail.rfind(dead + ": ", 0), 0u) << outcome.detail;
+  EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
 }
 
 TEST_F(Job, AFileThatIsNotTheOneExpectedIsRemoved) {

@@ -78,6 +78,12 @@ TEST(ProgressText, PlaceholdersAreFilledInAndUnknownOnesBecomeAQuestionMark) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(download::ProgressText(c.pattern, c.sample), c.text) << c.text;
+  // The way out, when known: the proxy or "direct".
+  EXPECT_EQ(
+      download::ProgressText(L"@PERCENT@ via @PROXY@", {1, 4, std::nullopt}, L"proxy.test:3128"),
+      L"25% via proxy.test:3128");
+  EXPECT_EQ(download::ProgressText(L"via @PROXY@", {}, L"direct"), L"via direct");
+  EXPECT_EQ(download::ProgressText(L"via @PROXY@", {}), L"via ?");  // the environment's
 }
 
 TEST(TransferRate, IsTheGrowthOverTheLastThreeSeconds) {

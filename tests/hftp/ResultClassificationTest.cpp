@@ -74,6 +74,12 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
   withheld.bodyWithheld = true;
   TransferFacts headersOnly = ended(CURLE_OK, true, soon, 200);
   headersOnly.headersOnly = true;
+  const auto viaProxy = [&](int code, bool connected, int connectCode = 0, int response = 0) {
+    TransferFacts facts = ended(code, connected, soon, response);
+    facts.throughProxy = true;
+    facts.proxyConnectCode = connectCode;
+    return facts;
+  };
   TransferFacts pastTheEnd = ended(CURLE_OK, true, soon, 200);
   pastTheEnd.rangeUndeliverable = true;
   struct Case {
@@ -118,6 +124,19 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
       {"too many redirects", ended(47, true, soon), Kind::Unrecoverable, 0, "libcurl says 47"},
       {"undecodable encoding", ended(61, true, soon), Kind::Unrecoverable, 0, "libcurl says 61"},
       {"anything else", ended(67, true, soon), Kind::Other, 0, "libcurl says 67"},
+      // A proxy of its own: what is the proxy's fault moves a route on to its next entry.
+      {"proxy refused", viaProxy(7, false), Kind::ProxyUnreachable, 0, "libcurl says 7"},
+      {"proxy unknown", viaProxy(5, false), Kind::ProxyUnreachable, 0, "libcurl says 5"},
+      {"proxy connect time-out", viaProxy(28, false), Kind::ProxyUnreachable, 0, "libcurl says 28"},
+      {"the target's TLS behind the tunnel", viaProxy(35, true, 200), Kind::CannotConnect, 0,
+       "libcurl says 35"},
+      {"a stall through the proxy", viaProxy(28, true, 200), Kind::Stalled, 0, "libcurl says 28"},
+      {"407 from the proxy", viaProxy(22, true, 0, 407), Kind::ProxyAuthFailed, 407,
+       "libcurl says 22"},
+      {"407 to the tunnel's CONNECT", viaProxy(56, true, 407), Kind::ProxyAuthFailed, 0,
+       "libcurl says 56"},
+      {"the environment's proxy refused", ended(7, false, soon), Kind::CannotConnect, 0,
+       "libcurl says 7"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -167,7 +167,8 @@ TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
   InsertAfter(
       expected, Opt::Text(CURLOPT_URL, kUrl),
       {Opt::Text(CURLOPT_PROXY, "proxy:3128"), Opt::Long(CURLOPT_PROXYTYPE, CURLPROXY_SOCKS5),
-       Opt::Text(CURLOPT_PROXYUSERPWD, "pu:pp")});
+       Opt::Text(CURLOPT_PROXYUSERPWD, "pu:pp"),
+       Opt::Long(CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY))});
   Replace(expected, Opt::Null(CURLOPT_USERPWD), Opt::Text(CURLOPT_USERPWD, "anna:pw"));
   InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0),
               {Opt::Long(CURLOPT_LOW_SPEED_TIME, 30), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
@@ -187,7 +188,7 @@ TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
             withHeaders);
 }
 
-TEST(ServiceOptions, ProxyHostAloneDecidesWhetherProxyOptionsAreSet) {
+TEST(ServiceOptions, ProxyHostDecidesWhetherProxyOptionsAreSetAndAddressHowToSignOn) {
   ProxyInfo hostOnly;
   hostOnly.host = "proxy";  // empty address: libcurl is handed an empty proxy text
   Sequence expected = PlainGet(kUrl);
@@ -195,6 +196,18 @@ TEST(ServiceOptions, ProxyHostAloneDecidesWhetherProxyOptionsAreSet) {
               {Opt::Text(CURLOPT_PROXY, ""), Opt::Long(CURLOPT_PROXYTYPE, 0),
                Opt::Null(CURLOPT_PROXYUSERPWD)});  // reset: "" sends empty credentials
   EXPECT_EQ(Record(kUrl, nullptr, hostOnly, "", "", 0, std::vector<std::string>(), ""), expected);
+
+  // Without credentials a proxy's sign-on uses the user's own (SSPI Negotiate or NTLM).
+  ProxyInfo proxy;
+  proxy.host = "proxy";
+  proxy.address = "proxy:3128";
+  Sequence signOn = PlainGet(kUrl);
+  InsertAfter(
+      signOn, Opt::Text(CURLOPT_URL, kUrl),
+      {Opt::Text(CURLOPT_PROXY, "proxy:3128"), Opt::Long(CURLOPT_PROXYTYPE, 0),
+       Opt::Text(CURLOPT_PROXYUSERPWD, ":"),
+       Opt::Long(CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM))});
+  EXPECT_EQ(Record(kUrl, nullptr, proxy, "", "", 0, std::vector<std::string>(), ""), signOn);
 
   ProxyInfo noHost;
   noHost.address = "proxy:3128";

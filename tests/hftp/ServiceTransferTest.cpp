@@ -292,7 +292,35 @@ TEST(ServiceProxy, NonEmptyHostSendsTheRequestThroughTheProxy) {
   request.proxy.credentials = "pu:pp";
   const std::string echo = EchoOf(request);
   EXPECT_EQ(EchoedRequestLine(echo), "GET http://msk-proxied.invalid/echo HTTP/1.1");
-  EXPECT_EQ(EchoedHeader(echo, "Proxy-Authorization"), "Basic cHU6cHA=");
+  // Credentials go only to a proxy that asks for them.
+  EXPECT_EQ(EchoedHeader(echo, "Proxy-Authorization"), std::nullopt);
+}
+
+// A proxy's 407 is answered with the credentials, whose scheme the proxy chooses; without
+// credentials it accepts, the 407 ends the transfer.
+TEST(ServiceProxy, AProxysSignOnIsAnsweredWithTheCredentials) {
+  struct Case {
+    const char* credentials;
+    Status status;
+  };
+  for (const Case& c :
+       {Case{"proxyuser:proxypass", StatusCompleted},
+        Case{"proxyuser:wrong", StatusConnectionError}, Case{"", StatusConnectionError}}) {
+    SCOPED_TRACE(c.credentials);
+    GetRequest request{"http://msk-proxied.invalid/bytes?size=5000"};
+    request.proxy.host = "127.0.0.1";
+    request.proxy.address = TestServer::ProxyAddress("proxy_basic");
+    request.proxy.credentials = c.credentials;
+    const auto observer = RunGet(request);
+    ASSERT_EQ(observer->FinalStatus(), c.status);
+    if (c.status == StatusCompleted) {
+      EXPECT_EQ(observer->Body().size(), 5000u);
+    } else {
+      EXPECT_EQ(observer->Final()->resultCode, CURLE_HTTP_RETURNED_ERROR);
+      ASSERT_EQ(observer->ends.size(), 1u);
+      EXPECT_EQ(observer->ends[0].report.kind, TransferResult::Kind::ProxyAuthFailed);
+    }
+  }
 }
 
 TEST(ServiceProxy, DefaultProxyInfoGoesDirect) {

@@ -81,7 +81,11 @@ TEST(DownloadArguments, EachOptionSetsWhatItNames) {
        [](const DownloadCommand& c) {
          const auto& proxy = c.request.options.proxy;
          return proxy && proxy->host == "http://proxy:3128" &&
-                proxy->address == "http://proxy:3128" && proxy->credentials == "u:p";
+                proxy->address == "http://proxy:3128" && c.request.proxyCredentials == L"u:p";
+       }},
+      {{L"/PROXYAUTH=u:p"},  // for the system's proxy
+       [](const DownloadCommand& c) {
+         return !c.request.options.proxy && c.request.proxyCredentials == L"u:p";
        }},
       {{L"/PROXY="},  // no proxy at all, not even the environment's
        [](const DownloadCommand& c) {
@@ -138,7 +142,6 @@ TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
       {WithUrlAndPath({L"/HEADER=: value"}), L"Invalid option /HEADER"},
       {WithUrlAndPath({L"/header=Cookie: a\r\nX-B: 2"}), L"Invalid option /HEADER"},
       {WithUrlAndPath({L"/PROXYAUTH=secret"}), L"Invalid option /PROXYAUTH"},  // no password shown
-      {WithUrlAndPath({L"/PROXYAUTH=u:secret"}), L"Invalid option /PROXYAUTH: it needs /PROXY"},
       {{L"/RETRY=3", kUrl}, L"Missing url or path"},
       {{kUrl, L"/RETRY=3"}, L"Missing url or path"},  // an option after the url, taken as the path
       {{}, L"Missing url or path"},
@@ -185,6 +188,9 @@ TEST(DownloadResultText, OneLineForEachOutcome) {
       {outcome(DownloadResult::SignerNotTrusted), L"Signer not trusted"},
       {outcome(DownloadResult::WrongSigner, 0, "M\xC3\xBCller GmbH"),
        L"Signed by M\u00FCller GmbH, not Velmar or Velmar \u00D6y"},
+      {outcome(DownloadResult::ProxyAuthFailed), L"Proxy authentication failed"},
+      {outcome(DownloadResult::ProxyUnreachable, 0, "127.0.0.1:9: Failed to connect"),
+       L"Could not connect to proxy 127.0.0.1:9: Failed to connect"},
       {outcome(DownloadResult::Failed, 0, "Out of memory"), L"Download failed: Out of memory"},
       {outcome(DownloadResult::Failed), L"Download failed"},
       {outcome(DownloadResult::Unrecoverable, 0, "Unsupported protocol"),

@@ -29,6 +29,7 @@ import time
 import urllib.parse
 
 import msk_test_codesign
+import msk_test_proxy
 import msk_test_tls
 
 # -------------------------------------------------------------------------------------------------
@@ -288,10 +289,31 @@ def route_signed(req):
     if corrupt:
         body[msk_test_codesign.CORRUPTED_OFFSET] ^= 0xFF
     return Response(200, body).header("Content-Type", "application/octet-stream")
+def route_proxy_log(req):
+    wanted = req.param("contains", "")
+    if wanted and msk_test_proxy.LOG.has(wanted, req.param("proxy"), req.param("method")):
+        return text(200, "relayed\n")
+    return text(404, "not relayed\n")
+
+
+def route_pac(req):
+    lines = ["function FindProxyForURL(url, host) {"]
+    for host in req.params("direct"):
+        if not host.replace(".", "").replace("-", "").isalnum():
+            raise BadRequest("direct must be a host name")
+        lines.append('  if (host == "%s") return "DIRECT";' % host)
+    proxies = req.params("proxy")
+    if any(not p.replace(".", "").replace(":", "").replace("-", "").isalnum() for p in proxies):
+        raise BadRequest("proxy must be host:port")
+    answer = "; ".join("PROXY %s" % p for p in proxies) or "DIRECT"
+    lines += ['  return "%s";' % answer, "}", ""]
+    return text(200, "\n".join(lines), content_type="application/x-ns-proxy-autoconfig")
 
 
 # Path -> handler; a path ending in "/" matches every path below it.
 ROUTES = {
+    "/proxy/log": route_proxy_log,
+    "/pac": route_pac,
     "/bytes": route_bytes,
     "/status/": route_status,
     "/redirect": route_redirect,
@@ -534,9 +556,11 @@ def serve(state_dir, pki_dir=None):
     # can start listening there.
     closed = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     closed.bind(("127.0.0.1", 0))
+    proxies = msk_test_proxy.start_proxies(server.server_address[1],
+                                           os.path.join(state_dir, "proxy.log"))
 
     def stop(_signum, _frame):
-        for each in [server] + list(https.values()):
+        for each in [server] + list(https.values()) + list(proxies.values()):
             threading.Thread(target=each.shutdown, daemon=True).start()
 
     signal.signal(signal.SIGTERM, stop)
@@ -547,12 +571,14 @@ def serve(state_dir, pki_dir=None):
                      % (server.server_address[1], closed.getsockname()[1])
                      + "".join("https_%s=%d\n" % (name, listener.server_address[1])
                                for name, listener in https.items())
+                     + "".join("%s=%d\n" % (name, proxy.server_address[1])
+                               for name, proxy in proxies.items())
                      + "test_ca=%s\n" % os.path.join(pki_dir, "ca.pem"))
     try:
         server.serve_forever(poll_interval=0.2)
     finally:
         server.server_close()
-        for listener in https.values():
+        for listener in list(https.values()) + list(proxies.values()):
             listener.server_close()
         closed.close()
         for path in (info_path, pid_path):

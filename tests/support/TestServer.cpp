@@ -70,6 +70,11 @@ std::string TestServer::HttpsUrl(const std::string& certificate, const std::stri
   return port.empty() ? std::string() : "https://localhost:" + port + pathAndQuery;
 }
 
+std::string TestServer::ProxyAddress(const std::string& name) {
+  const std::string port = Lookup(name.c_str());
+  return port.empty() ? std::string() : "127.0.0.1:" + port;
+}
+
 std::string TestServer::TestCaFile() {
   const std::string path = Lookup("test_ca");
 #ifdef _WIN32

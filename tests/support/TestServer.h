@@ -31,6 +31,9 @@ class TestServer {
   // "https://localhost:<port>" + pathAndQuery, where the server presents the certificate
   // `certificate`: good, wrong_host, self_signed, expired or unknown_ca (tests/server/README.md).
   static std::string HttpsUrl(const std::string& certificate, const std::string& pathAndQuery);
+  // "127.0.0.1:<port>" of one of the server's forward proxies: "proxy", or "proxy_basic", which
+  // asks for Basic credentials (proxyuser:proxypass) first.
+  static std::string ProxyAddress(const std::string& name);
   // The PEM file of the CA that issued the good certificate, as this process opens it.
   static std::string TestCaFile();
 };

@@ -99,6 +99,18 @@ TransferResult Result(Kind kind, const TransferFacts& facts, std::string message
 
 TransferResult ClassifyTransfer(const TransferFacts& facts) {
   const int code = facts.resultCode;
+  // A 407 comes only from a proxy: libcurl ends on it once no credentials it has could answer.
+  if (facts.responseCode == 407 || facts.proxyConnectCode == 407) {
+    return Result(Kind::ProxyAuthFailed, facts, facts.message);
+  }
+  // With a proxy libcurl connects to the proxy alone (the target's name is the proxy's to
+  // resolve): a failed lookup, refusal or connect time-out before the proxy answered is the
+  // proxy's. A failed TLS handshake is the target's, behind the tunnel.
+  const bool proxyUnanswered = facts.throughProxy && facts.proxyConnectCode == 0;
+  if (proxyUnanswered && (code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT ||
+                          (code == CURLE_OPERATION_TIMEDOUT && !facts.connected))) {
+    return Result(Kind::ProxyUnreachable, facts, facts.message);
+  }
   if (facts.endedOnErrorStatus ||
       (code == CURLE_HTTP_RETURNED_ERROR && facts.responseCode >= 400)) {
     return Result(Kind::HttpStatus, facts, "");

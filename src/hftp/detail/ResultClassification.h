@@ -30,6 +30,8 @@ struct TransferFacts {
   int resultCode = 0;    // libcurl's (CURLE_OK when it reported success)
   int responseCode = 0;  // the status code of the last response's status line; 0: none
   bool connected = false;
+  bool throughProxy = false;        // a proxy of its own, not a direct connection
+  int proxyConnectCode = 0;         // the proxy's answer to the CONNECT of a tunnel; 0: none
   bool headersOnly = false;         // the size was asked for, not the body
   bool bodyWithheld = false;        // the engine dropped a body it received ("Connection: CLOSE")
   bool rangeUndeliverable = false;  // the byte range asked for lies past the resource's end

@@ -116,9 +116,20 @@ void Service::Configure() {
   if (!proxy_.host.empty()) {
     SetTextOption(h, CURLOPT_PROXY, proxy_.address.c_str());
     SetLongOption(h, CURLOPT_PROXYTYPE, proxy_.type);
-    // Reset rather than "" without credentials, for the reason given for CURLOPT_USERPWD below.
-    SetTextOption(h, CURLOPT_PROXYUSERPWD,
-                  proxy_.credentials.empty() ? nullptr : proxy_.credentials.c_str());
+    if (proxy_.address.empty()) {
+      // No proxy at all. Reset rather than "", for the reason given for CURLOPT_USERPWD below.
+      SetTextOption(h, CURLOPT_PROXYUSERPWD, nullptr);
+    } else if (proxy_.credentials.empty()) {
+      // A proxy that asks for a sign-on (407) gets the logged-on user's own Windows credentials:
+      // the empty user and password tell SSPI to use them. Basic is left out, so that nothing
+      // empty is ever sent in the clear.
+      SetTextOption(h, CURLOPT_PROXYUSERPWD, ":");
+      SetLongOption(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM));
+    } else {
+      // Given credentials answer whichever scheme the proxy offers (Basic, Digest, NTLM...).
+      SetTextOption(h, CURLOPT_PROXYUSERPWD, proxy_.credentials.c_str());
+      SetLongOption(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+    }
   }
   SetLongOption(h, CURLOPT_NOPROGRESS, 1);
   SetLongOption(h, CURLOPT_FAILONERROR, 1);
@@ -254,6 +265,7 @@ TransferFacts Service::FactsAtEnd(CURLcode result) const {
   facts.responseCode = responseCode_;
   facts.headersOnly = range_.HeadersOnly();
   facts.bodyWithheld = bodyWithheld_;
+  facts.throughProxy = UsesProxy();
   facts.totalTimeout = std::chrono::seconds(totalTimeout_);
   if (result != CURLE_OK) {
     facts.message = errorText_[0] != '\0' ? errorText_.data() : curl_easy_strerror(result);
@@ -267,6 +279,10 @@ TransferFacts Service::FactsAtEnd(CURLcode result) const {
     if (facts.responseCode == 0 &&
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK) {
       facts.responseCode = static_cast<int>(code);
+    }
+    long connectCode = 0;
+    if (curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &connectCode) == CURLE_OK) {
+      facts.proxyConnectCode = static_cast<int>(connectCode);
     }
     curl_off_t microseconds = 0;
     if (curl_easy_getinfo(h, CURLINFO_TOTAL_TIME_T, &microseconds) == CURLE_OK) {

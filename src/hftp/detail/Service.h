@@ -102,6 +102,8 @@ class Service final : public IService {
   void ReportEnd(const TransferFacts& facts) noexcept;
 
   // Tells the observer; false when it refused (or failed).
+  // A proxy stands between the transfer and the server (not "no proxy", not the environment's).
+  bool UsesProxy() const noexcept { return !proxy_.host.empty() && !proxy_.address.empty(); }
   bool Notify(Status status, const char* data, std::uint32_t size,
               std::optional<std::int32_t> resultCode) noexcept;
   void NotifyAbortedAtDestruction() noexcept;
@@ -123,6 +125,7 @@ class Service final : public IService {
   bool partial_ = false;
   bool aborted_ = false;
   bool completed_ = false;
+  bool proxyChallenge_ = false;  // the response being received is a proxy's 407
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
   long connectTimeout_;          // seconds; 0: libcurl's own limit

@@ -75,6 +75,9 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     responseCode_ = StatusCodeOf(line);
     rangeFirst_.reset();
     validator_.reset();
+    // A proxy's 407 is libcurl's to answer with a sign-on, on this connection or a new one; it
+    // ends the transfer itself when it cannot (CURLOPT_FAILONERROR).
+    proxyChallenge_ = responseCode_ == 407 && UsesProxy();
   }
   // A strong entity tag is the better validator: a date may not change within its second.
   if (std::optional<Validator> validator = ValidatorOf(line)) {
@@ -86,10 +89,10 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
   // Only a status line carries a status code: another header may quote one ("X-Upstream:
   // HTTP/1.1 503 ...") in a response that succeeded.
   const int code = StartsResponse(line) ? StatusCodeOf(line) : 0;
-  if (HasConnectionClose(line)) stopped_ = true;
+  if (HasConnectionClose(line) && !proxyChallenge_) stopped_ = true;
   if (code == 206) {
     if (!range_.HeadersOnly()) partial_ = true;
-  } else if (code >= 400) {
+  } else if (code >= 400 && !proxyChallenge_) {
     result = 0;
     stopped_ = true;
     cut_ = Cut::ByFinalHeader;

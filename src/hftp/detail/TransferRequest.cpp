@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "hftp/SystemProxy.h"
 #include "tools/StringTools.h"
 
 namespace hftp::detail {
@@ -62,6 +63,15 @@ ProxyInfo NamedProxy(const std::wstring& address, const std::wstring& credential
   proxy.address = detail::Utf8(address);
   // A host set with an empty address hands libcurl "", which turns every proxy off.
   proxy.host = address.empty() ? "direct" : proxy.address;
+  proxy.credentials = detail::Utf8(credentials);
+  return proxy;
+}
+
+std::vector<ProxyInfo> SystemProxiesFor(const std::wstring& url) {
+  return SystemProxiesFor(detail::Utf8(url));
+}
+
+ProxyInfo WithCredentials(ProxyInfo proxy, const std::wstring& credentials) {
   proxy.credentials = detail::Utf8(credentials);
   return proxy;
 }
