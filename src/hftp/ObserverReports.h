@@ -22,6 +22,9 @@ struct ResponseInfo {
   // The first byte position of its Content-Range ("bytes FIRST-LAST/TOTAL"); absent when it has
   // none or the value is no byte range.
   std::optional<std::int64_t> rangeFirst;
+  // It said "Connection: CLOSE": the engine read its body and passed none of it on, so a
+  // completed transfer with this set delivered nothing of the resource.
+  bool bodyWithheld = false;
 };
 
 // A transfer that libcurl ended with a failure.

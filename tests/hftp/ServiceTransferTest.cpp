@@ -212,16 +212,27 @@ TEST(ServiceResponse, AStatusQuotedInAnotherHeaderLineIsNotTheResponses) {
   EXPECT_EQ(observer->Body(), PatternBytes(0, 5000));
 }
 
-TEST(ServiceResponse, ConnectionCloseInCapitalsDropsTheBodyAndCompletes) {
-  auto observer =
-      RunGet(GetRequest{TestServer::Url("/bytes?size=5000&header=Connection:%20CLOSE")});
-  EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
-  EXPECT_EQ(observer->All().size(), 1u);
-
-  // Only the exact capitals count.
-  auto lower = RunGet(GetRequest{TestServer::Url("/bytes?size=5000&header=Connection:%20close")});
-  EXPECT_EQ(lower->FinalStatus(), StatusCompleted);
-  EXPECT_EQ(lower->Body(), PatternBytes(0, 5000));
+TEST(ServiceResponse, ConnectionCloseWithholdsTheBodyOfItsOwnResponseOnly) {
+  struct Case {
+    const char* query;
+    bool withheld;
+  };
+  const Case cases[] = {
+      {"/bytes?size=5000&header=Connection:%20CLOSE", true},
+      {"/bytes?size=5000&header=connection:%20CLOSE", true},
+      {"/bytes?size=5000&header=Connection:%20close", false},  // only the capitals count
+      {"/bytes?size=5000&header=X-Connection:%20CLOSE", false},
+      // A redirect's header says nothing about the answer behind it.
+      {"/redirect?header=Connection:%20CLOSE&to=%2Fbytes%3Fsize%3D5000", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    auto observer = RunGet(GetRequest{TestServer::Url(c.query)});
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Body(), c.withheld ? "" : PatternBytes(0, 5000));
+    ASSERT_EQ(observer->responses.size(), 1u);
+    EXPECT_EQ(observer->responses[0].report.bodyWithheld, c.withheld);
+  }
 }
 
 TEST(ServiceResponse, FollowsARedirectChain) {

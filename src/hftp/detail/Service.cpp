@@ -243,7 +243,7 @@ void Service::AnnounceResponse() noexcept {
   if (responseAnnounced_) return;
   responseAnnounced_ = true;
   try {
-    observer_->OnResponse(ResponseInfo{responseCode_, rangeFirst_});
+    observer_->OnResponse(ResponseInfo{responseCode_, rangeFirst_, bodyWithheld_});
   } catch (...) {
   }
 }

@@ -122,6 +122,8 @@ class Service final : public IService {
   std::string password_;
   ByteRange range_;
   bool stopped_ = false;
+  // The current response said "Connection: CLOSE": its body is read and dropped.
+  bool bodyWithheld_ = false;
   bool partial_ = false;
   bool aborted_ = false;
   bool completed_ = false;
