@@ -286,12 +286,18 @@ TEST(ServiceFailure, EachFailureEndsWithItsStatusAndResultCode) {
               reset->Final()->resultCode == CURLE_PARTIAL_FILE);
 }
 
-// Every libcurl here speaks https now; a scheme none of them knows still fails as an address.
-TEST(ServiceFailure, AnUnknownSchemeIsUnsupported) {
-  auto observer =
-      RunGet(GetRequest{"msk-unknown://" + TestServer::HostAndPort() + "/bytes?size=1"});
-  ASSERT_EQ(observer->FinalStatus(), StatusAddressError);
-  EXPECT_EQ(observer->Final()->resultCode, CURLE_UNSUPPORTED_PROTOCOL);
+// A scheme other than http and https fails as an address, also one that this libcurl knows (the
+// Debian one speaks file and ftp).
+TEST(ServiceFailure, ASchemeOtherThanHttpOrHttpsIsUnsupported) {
+  const std::string closedPort = std::to_string(TestServer::ClosedPort());
+  for (const std::string& url :
+       {"msk-unknown://" + TestServer::HostAndPort() + "/bytes?size=1",
+        std::string("file:///etc/hostname"), "ftp://127.0.0.1:" + closedPort + "/file.bin"}) {
+    SCOPED_TRACE(url);
+    auto observer = RunGet(GetRequest{url});
+    ASSERT_EQ(observer->FinalStatus(), StatusAddressError);
+    EXPECT_EQ(observer->Final()->resultCode, CURLE_UNSUPPORTED_PROTOCOL);
+  }
 }
 
 TEST(ServiceProxy, NonEmptyHostSendsTheRequestThroughTheProxy) {

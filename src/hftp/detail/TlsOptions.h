@@ -4,6 +4,7 @@
 //
 //   hftp::detail::ConfigureTls(handle, url);
 //
+// - A transfer speaks http and https alone (CURLOPT_PROTOCOLS_STR), whatever else libcurl knows.
 // - Redirects may switch only to RedirectProtocols(url): a transfer that starts on https stays on
 //   https, so a redirect cannot downgrade it to plain http; one that starts on http may go to
 //   either.
