@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "hftp/detail/CurlGlobal.h"
 #include "hftp/detail/LonerService.h"
 #include "hftp/detail/PooledService.h"
 #include "hftp/detail/ServerConnection.h"
@@ -28,6 +29,12 @@ std::vector<std::string> Utf8Lines(const std::vector<std::wstring>& lines) {
 }
 
 }  // namespace
+
+// The first download's factory sets libcurl's global state up on the caller's thread, before any
+// engine thread exists (CurlGlobal.h).
+ServiceFactory::ServiceFactory() noexcept {
+  detail::EnsureCurlGlobal();
+}
 
 ProxyInfo ServiceFactory::ProxyFor(const ProxyInfo* proxy) const {
   return proxy != nullptr ? *proxy : GetDefaultProxyInfo();
