@@ -6,6 +6,7 @@
 #include "hftp/detail/LonerService.h"
 #include "hftp/detail/PooledService.h"
 #include "hftp/detail/ServerConnection.h"
+#include "hftp/detail/TlsOptions.h"
 #include "tools/StringTools.h"
 
 namespace hftp {
@@ -18,6 +19,14 @@ using detail::PooledService;
 std::string Utf8(const std::wstring& text) {
   std::string converted;
   Tools::StringTools::ConvertToUtf8(text, converted);
+  return converted;
+}
+
+// The URL as the transfer takes it, with what its TLS needs made ready on this (the caller's)
+// thread rather than on the worker that configures the transfer.
+std::string TransferUrl(const std::wstring& url) {
+  std::string converted = Utf8(url);
+  detail::PrepareTls(converted);
   return converted;
 }
 
@@ -44,63 +53,70 @@ std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, const std::vector<unsigned char>& body,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                        Utf8(user), Utf8(password), stallTimeout, cookie);
+  return std::make_shared<LonerService>(TransferUrl(url), body, std::move(observer),
+                                        ProxyFor(proxy), Utf8(user), Utf8(password), stallTimeout,
+                                        cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, const std::string& body, std::shared_ptr<IObserver> observer,
     const ProxyInfo* proxy, const std::wstring& user, const std::wstring& password,
     std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                        Utf8(user), Utf8(password), stallTimeout, cookie);
+  return std::make_shared<LonerService>(TransferUrl(url), body, std::move(observer),
+                                        ProxyFor(proxy), Utf8(user), Utf8(password), stallTimeout,
+                                        cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, std::int64_t from, std::int64_t to,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), from, to, std::move(observer), ProxyFor(proxy),
-                                        Utf8(user), Utf8(password), stallTimeout, cookie);
+  return std::make_shared<LonerService>(TransferUrl(url), from, to, std::move(observer),
+                                        ProxyFor(proxy), Utf8(user), Utf8(password), stallTimeout,
+                                        cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLonerService(
     const std::wstring& url, std::shared_ptr<IObserver> observer, const ProxyInfo* proxy,
     const std::wstring& user, const std::wstring& password, std::int32_t stallTimeout,
     const std::vector<std::wstring>& headers, const std::string& cookie) {
-  return std::make_shared<LonerService>(Utf8(url), std::move(observer), ProxyFor(proxy), Utf8(user),
-                                        Utf8(password), stallTimeout, Utf8Lines(headers), cookie);
+  return std::make_shared<LonerService>(TransferUrl(url), std::move(observer), ProxyFor(proxy),
+                                        Utf8(user), Utf8(password), stallTimeout,
+                                        Utf8Lines(headers), cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, const std::vector<unsigned char>& body,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout, cookie);
+  return std::make_shared<PooledService>(TransferUrl(url), body, std::move(observer),
+                                         ProxyFor(proxy), Utf8(user), Utf8(password), stallTimeout,
+                                         cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, const std::string& body, std::shared_ptr<IObserver> observer,
     const ProxyInfo* proxy, const std::wstring& user, const std::wstring& password,
     std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), body, std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout, cookie);
+  return std::make_shared<PooledService>(TransferUrl(url), body, std::move(observer),
+                                         ProxyFor(proxy), Utf8(user), Utf8(password), stallTimeout,
+                                         cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, std::int64_t from, std::int64_t to,
     std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,
     const std::wstring& password, std::int32_t stallTimeout, const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), from, to, std::move(observer), ProxyFor(proxy),
-                                         Utf8(user), Utf8(password), stallTimeout, cookie);
+  return std::make_shared<PooledService>(TransferUrl(url), from, to, std::move(observer),
+                                         ProxyFor(proxy), Utf8(user), Utf8(password), stallTimeout,
+                                         cookie);
 }
 
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(
     const std::wstring& url, std::shared_ptr<IObserver> observer, const ProxyInfo* proxy,
     const std::wstring& user, const std::wstring& password, std::int32_t stallTimeout,
     const std::string& cookie) {
-  return std::make_shared<PooledService>(Utf8(url), std::move(observer), ProxyFor(proxy),
+  return std::make_shared<PooledService>(TransferUrl(url), std::move(observer), ProxyFor(proxy),
                                          Utf8(user), Utf8(password), stallTimeout,
                                          std::vector<std::string>(), cookie);
 }
@@ -108,7 +124,7 @@ std::shared_ptr<IService> ServiceFactory::CreatePooledService(
 std::shared_ptr<IService> ServiceFactory::CreatePooledService(const std::wstring& url,
                                                               std::shared_ptr<IObserver> observer,
                                                               const RequestOptions& options) {
-  return std::make_shared<PooledService>(Utf8(url), std::move(observer),
+  return std::make_shared<PooledService>(TransferUrl(url), std::move(observer),
                                          options.proxy ? *options.proxy : GetDefaultProxyInfo(),
                                          options);
 }

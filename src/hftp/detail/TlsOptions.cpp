@@ -13,13 +13,21 @@ constexpr char kTransferProtocols[] = "http,https";
 
 }  // namespace
 
-const char* RedirectProtocols(std::string_view url) noexcept {
+bool StartsOnHttps(std::string_view url) noexcept {
   constexpr std::string_view kHttps = "https:";
   bool https = url.size() >= kHttps.size();
   for (std::size_t i = 0; https && i < kHttps.size(); ++i) {
     https = std::tolower(static_cast<unsigned char>(url[i])) == kHttps[i];
   }
-  return https ? "https" : kTransferProtocols;
+  return https;
+}
+
+const char* RedirectProtocols(std::string_view url) noexcept {
+  return StartsOnHttps(url) ? "https" : kTransferProtocols;
+}
+
+void PrepareTls(std::string_view url) noexcept {
+  if (StartsOnHttps(url)) PlatformTrustedRoots();
 }
 
 void ConfigureTls(CURL* handle, std::string_view url) noexcept {
