@@ -9,7 +9,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool nsis nsis-pluginapi
   googletest libgtest-dev libgmock-dev libcurl4-openssl-dev libssl-dev libboost-dev
-  curl clang-format
+  curl clang-format ccache
+  clang libclang-rt-14-dev
   ca-certificates openssl osslsigncode
   qemu-system-x86 debootstrap
 )

@@ -6,6 +6,8 @@
 ;   urlmon  URLDownloadToFileW, what a script uses without a download plug-in
 ;   curl    curl's command-line tool, built from the same libcurl as the plug-in
 ;   ours_https, curl_https   the first and the last again, over HTTPS from the same machine
+;   first, first_https       four small HTTPDownloads in a row (MSK_BENCH_SMALL_URL or
+;                            MSK_BENCH_SMALL_HTTPS_URL), each timed: a process's first and the later
 ;
 ; makensis defines: MSK_DLL_SOURCE (the amd64 DLL), MSK_OUT (the installer to write) and
 ; MSK_NSIS_DIR (the repository's nsis/ folder). Environment at run time: MSK_BENCH_METHOD,
@@ -76,6 +78,25 @@ Section
     !insertmacro Now $6
     FileWrite $Report "curl_https $0 $5 $6$\r$\n"
   not_curl_https:
+
+  ; The cost of a process's first download against the later ones: four small downloads in a
+  ; row, each timed, over HTTP (first) or HTTPS (first_https).
+  StrCmp $R3 "first" small not_first
+  not_first:
+  StrCmp $R3 "first_https" small not_small
+  small:
+    ReadEnvStr $R6 MSK_BENCH_SMALL_URL
+    StrCmp $R3 "first_https" 0 +2
+      ReadEnvStr $R6 MSK_BENCH_SMALL_HTTPS_URL
+    StrCpy $7 0
+    small_loop:
+      !insertmacro Now $5
+      ${MSK_HTTPDownload} "$R6" "$R1\small.bin" $0
+      !insertmacro Now $6
+      FileWrite $Report "$R3 $0 $5 $6$\r$\n"
+      IntOp $7 $7 + 1
+      IntCmp $7 4 0 small_loop
+  not_small:
 
   FileClose $Report
 SectionEnd

@@ -40,6 +40,29 @@ def filetime_to_unix(value):
     return int(value) / 1e7 - FILETIME_UNIX_OFFSET
 
 
+# The small download whose first and later costs are compared.
+SMALL_SIZE = 1000
+
+
+def run_first(args, method, env):
+    """One installer process's four small downloads in a row: their times in ms, or a problem."""
+    report = os.path.join(args.work, "report.txt")
+    if os.path.exists(report):
+        os.remove(report)
+    subprocess.run(["wine", args.installer], env=dict(env, MSK_BENCH_METHOD=method), check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=300)
+    times = []
+    for line in open(report, encoding="utf-8", errors="replace") if os.path.exists(report) else []:
+        fields = line.split()
+        if len(fields) != 4 or fields[0] != method:
+            continue
+        if fields[1] != "1":
+            return None, f"{method}: a small download answered {fields[1]}"
+        times.append((filetime_to_unix(fields[3]) - filetime_to_unix(fields[2])) * 1000)
+    return (times, None) if len(times) == 4 else (None, f"{method}: {len(times)} results")
+
+
 def serve(payload, tls=None):
     """A loopback server for /payload.bin; over HTTPS when given an SSL context."""
     view = memoryview(payload)
@@ -52,17 +75,18 @@ def serve(payload, tls=None):
 
         def do_GET(self):
             path = self.path.partition("?")[0]
-            if path != "/payload.bin":
+            if path not in ("/payload.bin", "/small.bin"):
                 self.send_error(404)
                 return
+            body = view if path == "/payload.bin" else view[:SMALL_SIZE]
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(len(payload)))
+            self.send_header("Content-Length", str(len(body)))
             self.send_header("Cache-Control", "no-store")
             self.end_headers()
             piece = 1 << 20
-            for offset in range(0, len(payload), piece):
-                self.wfile.write(view[offset:offset + piece])
+            for offset in range(0, len(body), piece):
+                self.wfile.write(body[offset:offset + piece])
             self.wfile.flush()
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
@@ -141,6 +165,8 @@ def main():
     parser.add_argument("--size", type=int, default=256 * 1024 * 1024)
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--machine", default="this machine")
+    parser.add_argument("--first-only", action="store_true",
+                        help="measure only the first small download against the later ones")
     args = parser.parse_args()
 
     block = os.urandom(1 << 20)
@@ -159,15 +185,24 @@ def main():
 
     env = dict(os.environ, MSK_BENCH_URL=url, MSK_BENCH_DIR=windows_path(args.work),
                MSK_BENCH_CURL=windows_path(args.curl), MSK_BENCH_HTTPS_URL=https_url,
-               MSK_BENCH_CA=windows_path(ca))
+               MSK_BENCH_CA=windows_path(ca),
+               MSK_BENCH_SMALL_URL=url.replace("/payload.bin", "/small.bin"),
+               MSK_BENCH_SMALL_HTTPS_URL=https_url.replace("/payload.bin", "/small.bin"))
+    firsts = {"first": [], "first_https": []}  # per method: one list of four times per round
     speeds = {method: [] for method in LABELS}
     latencies = []
     problems = []
     try:
-        methods = list(LABELS)
+        methods = [] if args.first_only else list(LABELS)
         for number in range(args.rounds):
+            for method in firsts:
+                times, problem = run_first(args, method, env)
+                if times is not None:
+                    firsts[method].append(times)
+                if problem is not None:
+                    problems.append(f"round {number + 1}: {problem}")
             # Each round starts with another way, so that none always goes first.
-            first = number % len(methods)
+            first = number % len(methods) if methods else 0
             for method in methods[first:] + methods[:first]:
                 speed, latency, problem = run_method(args, method, url, digest, env)
                 if speed is not None:
@@ -209,6 +244,16 @@ def main():
         print(f"  HTTPDownload: last byte in the file to return: median {median:.0f} ms "
               f"of {len(latencies)} ({each})   (goal: at most 50 ms)")
         row(f"HTTPDownload, last byte to return (median of {len(latencies)})", f"{median:.0f} ms")
+    for method, label in (("first", "HTTP"), ("first_https", "HTTPS")):
+        if not firsts[method]:
+            continue
+        first = statistics.median(times[0] for times in firsts[method])
+        later = statistics.median(t for times in firsts[method] for t in times[1:])
+        each = ", ".join(f"{times[0]:.0f}" for times in firsts[method])
+        print(f"  HTTPDownload of {SMALL_SIZE} bytes over {label}: a process's first {first:.0f} ms "
+              f"(rounds: {each}), later ones {later:.0f} ms; first - later {first - later:.0f} ms")
+        row(f"HTTPDownload of {SMALL_SIZE} bytes over {label}, first / later in a process (medians)",
+            f"{first:.0f} ms / {later:.0f} ms")
     print("\nREADME rows:")
     for line in readme:
         print(line)

@@ -6,6 +6,9 @@
 # README's benchmark table.
 #   bench/download/run.sh [win64-build-dir]      # default build/win64; configured if needed
 #   MSK_BENCH_ROUNDS=N, MSK_BENCH_MACHINE=TEXT   # other round count; the machine named in the rows
+#   MSK_BENCH_FIRST_ONLY=1   # only a process's first small download against its later ones
+# Each round also times four small downloads in one installer process, over HTTP and HTTPS: what
+# the first download of a process costs more than the later ones.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$root/build/win64}")  # makensis resolves paths from elsewhere
@@ -42,5 +45,5 @@ wineserver -w
 mkdir -p "$work/out"
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
 python3 "$root/bench/download/download_bench.py" --installer "$work/DownloadBench.exe" \
-  --curl "$curl_exe" --trust-tool "$build/tests/installer/msk_trust_test_ca.exe" --work "$work/out" --rounds "${MSK_BENCH_ROUNDS:-5}" \
+  --curl "$curl_exe" --trust-tool "$build/tests/installer/msk_trust_test_ca.exe" --work "$work/out" --rounds "${MSK_BENCH_ROUNDS:-5}" ${MSK_BENCH_FIRST_ONLY:+--first-only} \
   --machine "${MSK_BENCH_MACHINE:-${cpu:-unknown CPU}, $(nproc) cores, wine64 $(wine --version 2>/dev/null | sed 's/^wine-//')}"

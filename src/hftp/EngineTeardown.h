@@ -13,10 +13,20 @@
 // Loner services have threads of their own and are not affected. Calling it when the engine never
 // started (or twice) does nothing.
 //
+// ReleaseGlobalState then releases libcurl's process-wide state (Winsock, the TLS back end's
+// libraries), which the first download set up. Call it only when no transfer can run any more:
+// after TearDownEngine, with no loner service left. The plug-in calls it when NSIS is about to
+// unload it (NSPIM_UNLOAD, on the installer's thread); a host that never says so leaves the state
+// to the end of the process. Never call it from DllMain or a static destructor: the loader lock
+// is held there, and libcurl's clean-up unloads libraries and stops Winsock. A download after it
+// sets the state up again.
+//
 // Thread-safety: call from one thread at a time, never from an engine thread (an observer).
 
 namespace hftp {
 
 void TearDownEngine();
+
+void ReleaseGlobalState() noexcept;
 
 }  // namespace hftp

@@ -12,6 +12,8 @@
 //   hftp::detail::ScopedTrustedCaFileForTesting trust("/tmp/pki/ca.pem");
 //   // transfers configured now trust exactly the certificates of that file (CURLOPT_CAINFO)
 //
+//   bool built = hftp::detail::PlatformTrustedRootsBuiltForTesting();  // the roots' blob exists
+//
 // Only test programs call these: no shipping code may refer to one, which
 // tests/plugin/check_test_hooks.py checks in the libraries the DLL is linked from. Each hook is
 // defined beside the state it replaces.
@@ -66,5 +68,9 @@ class ScopedTrustedCaFileForTesting {
  private:
   std::shared_ptr<const std::string> previous_;
 };
+
+// Whether the platform's trusted roots (hftp/detail/TrustedRoots.h) have been built in this
+// process; always false where the platform has none to build.
+bool PlatformTrustedRootsBuiltForTesting() noexcept;
 
 }  // namespace hftp::detail

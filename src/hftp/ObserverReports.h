@@ -26,6 +26,9 @@ struct ResponseInfo {
   // What tells this version of the resource from another, for RequestOptions::ifRange: its strong
   // ETag, else its Last-Modified date; empty when it has neither.
   std::string validator;
+  // It said "Connection: CLOSE": the engine read its body and passed none of it on, so a
+  // completed transfer with this set delivered nothing of the resource.
+  bool bodyWithheld = false;
 };
 
 // How one transfer ended: the engine's single classification of libcurl's result code, the final

@@ -3,9 +3,11 @@
 #include <chrono>
 #include <utility>
 
+#include "hftp/detail/CurlGlobal.h"
 #include "hftp/detail/LonerService.h"
 #include "hftp/detail/PooledService.h"
 #include "hftp/detail/ServerConnection.h"
+#include "hftp/detail/TlsOptions.h"
 #include "hftp/detail/TransferRequest.h"
 
 namespace hftp {
@@ -38,14 +40,24 @@ RequestOptions WithRange(RequestOptions options, std::int64_t from, std::int64_t
 
 }  // namespace
 
+// The first download's factory sets libcurl's global state up on the caller's thread, before any
+// engine thread exists (CurlGlobal.h).
+ServiceFactory::ServiceFactory() noexcept {
+  detail::EnsureCurlGlobal();
+}
+
 detail::TransferRequest ServiceFactory::Request(const std::wstring& url,
                                                 const RequestOptions& options,
                                                 const ProxyInfo* proxy) const {
   const ProxyInfo* const chosen = proxy != nullptr ? proxy
                                   : options.proxy  ? &*options.proxy
                                                    : nullptr;
-  return detail::ToTransferRequest(url, options,
-                                   chosen != nullptr ? *chosen : GetDefaultProxyInfo());
+  detail::TransferRequest request =
+      detail::ToTransferRequest(url, options, chosen != nullptr ? *chosen : GetDefaultProxyInfo());
+  // What its TLS needs is made ready on this (the caller's) thread rather than on the worker that
+  // configures the transfer.
+  detail::PrepareTls(request.url);
+  return request;
 }
 
 std::shared_ptr<IService> ServiceFactory::CreateLoner(const std::wstring& url,

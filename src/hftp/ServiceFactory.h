@@ -19,8 +19,10 @@
 // such as a connect timeout, a user agent or the start of a resumed download. An exception while
 // the transfer is built leaves the creator as std::exception.
 //
-// The factory keeps no state: the services it made do not depend on it. Pooled services and server
-// connections start the engine's shared threads; see hftp/EngineTeardown.h for ending them.
+// Making a factory sets libcurl's global state up on the caller's thread, if it is not
+// (hftp/detail/CurlGlobal.h). The factory keeps no state: the services it made do not depend on it.
+// Pooled services and server connections start the engine's shared threads; see
+// hftp/EngineTeardown.h for ending them.
 //
 // Thread-safety: the creators may be called from any thread at the same time, provided that
 // GetDefaultProxyInfo may.
@@ -36,6 +38,9 @@ namespace hftp {
 
 class ServiceFactory : public IServiceFactory {
  public:
+  // Sets libcurl's global state up, once, on this (the caller's) thread.
+  ServiceFactory() noexcept;
+
   std::shared_ptr<IService> CreateLonerService(
       const std::wstring& url, const std::vector<unsigned char>& body,
       std::shared_ptr<IObserver> observer, const ProxyInfo* proxy, const std::wstring& user,

@@ -1,12 +1,12 @@
 // The library's entry point. Loading only records the module instance and hands the module state
-// to the user interface as its context; everything else is started by the exports.
-#include "hftp/ProcessExit.h"
+// to the user interface as its context; everything else, libcurl's global state included, is
+// started by the exports, outside the loader lock.
 #include "plugin/ModuleState.h"
 #include "ui/ModuleContext.h"
 
 #include <windows.h>
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   switch (reason) {
     case DLL_PROCESS_ATTACH: {
       plugin::ModuleState& state = plugin::ModuleState::Instance();
@@ -17,9 +17,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       break;
     }
     case DLL_PROCESS_DETACH:
-      // A non-null `reserved` means the process is exiting rather than FreeLibrary unloading us:
-      // the other threads are gone, and libcurl's global state is left to the operating system.
-      if (reserved != nullptr) hftp::LeaveGlobalStateToProcessExit();
+      // Nothing: libcurl's global state is never touched under the loader lock; it is released
+      // at NSIS's unload notice (PluginCommands.cpp) or left to the process's end.
       break;
     default:
       break;

@@ -43,6 +43,15 @@ bool IsHex(const std::wstring& text) noexcept {
   return true;
 }
 
+// `text` with every control character and line or paragraph separator made a space: a result is
+// one line, which scripts compare and log, whatever a name or a message held.
+std::wstring OneLine(std::wstring text) {
+  for (wchar_t& c : text) {
+    if (c < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 || c == 0x2029) c = L' ';
+  }
+  return text;
+}
+
 bool HasLineBreak(const std::wstring& text) noexcept {
   return text.find_first_of(L"\r\n") != std::wstring::npos;
 }
@@ -168,52 +177,8 @@ ParsedDownload Error(std::wstring text) {
   return parsed;
 }
 
-}  // namespace
-
-bool IsOption(const std::wstring& argument) noexcept {
-  return !argument.empty() && argument[0] == L'/';
-}
-
-ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments) {
-  DownloadCommand command = Defaults();
-  NamedProxy proxy;
-  std::size_t next = 0;
-  for (; next < arguments.size() && IsOption(arguments[next]); ++next) {
-    const std::wstring& argument = arguments[next];
-    const auto equals = argument.find(L'=');
-    const std::wstring name =
-        Upper(argument.substr(1, equals == std::wstring::npos ? equals : equals - 1));
-    std::optional<std::wstring> value;
-    if (equals != std::wstring::npos) value = argument.substr(equals + 1);
-    switch (Apply(name, value, command, proxy)) {
-      case Applied::Yes:
-        break;
-      case Applied::Invalid:
-        // A proxy password or a header's value (a token, a cookie) stays out of the answer,
-        // which scripts may log.
-        return Error(L"Invalid option " +
-                     (name == L"PROXYAUTH" || name == L"HEADER" ? L"/" + name : argument));
-      case Applied::Unknown:
-        return Error(L"Unknown option " + argument.substr(0, equals));
-    }
-  }
-  // A path that looks like an option is one placed after the url: the real path is still to come.
-  if (arguments.size() - next < 2 || IsOption(arguments[next + 1])) {
-    return Error(L"Missing url or path");
-  }
-  command.request.url = arguments[next];
-  command.request.path = arguments[next + 1];
-  if (command.request.url.empty() || command.request.path.empty()) {
-    return Error(L"Missing url or path");
-  }
-  if (proxy.address) command.request.options.proxy = hftp::NamedProxy(*proxy.address, L"");
-  ParsedDownload parsed;
-  parsed.command = std::move(command);
-  return parsed;
-}
-
-std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
-                                const DownloadCommand& command) {
+// The result line, as the outcome and the command give it.
+std::wstring ResultLine(const download::DownloadOutcome& outcome, const DownloadCommand& command) {
   using download::DownloadResult;
   const hftp::RequestOptions& options = command.request.options;
   const std::wstring detail = Wide(outcome.detail);
@@ -257,6 +222,54 @@ std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
       break;
   }
   return detail.empty() ? L"Download failed" : L"Download failed: " + detail;
+}
+
+}  // namespace
+
+bool IsOption(const std::wstring& argument) noexcept {
+  return !argument.empty() && argument[0] == L'/';
+}
+
+ParsedDownload ParseDownloadArguments(const std::vector<std::wstring>& arguments) {
+  DownloadCommand command = Defaults();
+  NamedProxy proxy;
+  std::size_t next = 0;
+  for (; next < arguments.size() && IsOption(arguments[next]); ++next) {
+    const std::wstring& argument = arguments[next];
+    const auto equals = argument.find(L'=');
+    const std::wstring name =
+        Upper(argument.substr(1, equals == std::wstring::npos ? equals : equals - 1));
+    std::optional<std::wstring> value;
+    if (equals != std::wstring::npos) value = argument.substr(equals + 1);
+    switch (Apply(name, value, command, proxy)) {
+      case Applied::Yes:
+        break;
+      case Applied::Invalid:
+        // Named without its value: a value may be a secret (a proxy password, a token in a header
+        // or a URL) that scripts would log, or hold a line break. The name is a known one.
+        return Error(L"Invalid option /" + name);
+      case Applied::Unknown:
+        return Error(L"Unknown option " + OneLine(argument.substr(0, equals)));
+    }
+  }
+  // A path that looks like an option is one placed after the url: the real path is still to come.
+  if (arguments.size() - next < 2 || IsOption(arguments[next + 1])) {
+    return Error(L"Missing url or path");
+  }
+  command.request.url = arguments[next];
+  command.request.path = arguments[next + 1];
+  if (command.request.url.empty() || command.request.path.empty()) {
+    return Error(L"Missing url or path");
+  }
+  if (proxy.address) command.request.options.proxy = hftp::NamedProxy(*proxy.address, L"");
+  ParsedDownload parsed;
+  parsed.command = std::move(command);
+  return parsed;
+}
+
+std::wstring DownloadResultText(const download::DownloadOutcome& outcome,
+                                const DownloadCommand& command) {
+  return OneLine(ResultLine(outcome, command));
 }
 
 }  // namespace plugin

@@ -3,6 +3,7 @@
 // result line back onto it. None lets an exception reach the host.
 #include "download/CancelSignal.h"
 #include "download/Job.h"
+#include "hftp/EngineTeardown.h"
 #include "plugin/CapturedDialog.h"
 #include "plugin/DownloadCommand.h"
 #include "plugin/Exports.h"
@@ -19,9 +20,17 @@
 
 namespace {
 
-// NSIS is about to unload the library: nothing of ours may stay in its windows.
+// NSIS is about to unload the library: nothing of ours may stay in its windows, and libcurl's
+// global state goes here, on the installer's thread, rather than under the loader lock at the
+// unload itself. Every download has ended (the commands return only then), so no transfer can run.
 UINT_PTR ReleaseAtUnload(NSPIM message) {
-  if (message == NSPIM_UNLOAD) plugin::CapturedDialog::Instance().Release();
+  if (message != NSPIM_UNLOAD) return 0;
+  plugin::CapturedDialog::Instance().Release();
+  try {
+    hftp::TearDownEngine();
+  } catch (...) {
+  }
+  hftp::ReleaseGlobalState();
   return 0;
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
+#include <string>
+#include <utility>
 
 namespace hftp::detail {
 namespace {
@@ -84,9 +87,17 @@ TEST(ByteRange, ExtremeEndsNeitherOverflowNorOverRead) {
   EXPECT_EQ(slice.count, 4096u);
   EXPECT_FALSE(slice.last);
 
-  ByteRange reversed(200, 100);
-  EXPECT_EQ(reversed.Take(4096, false, 5000).count, 0u);
-  EXPECT_TRUE(reversed.Undeliverable());
+  // Empty ranges: the ends reversed, a suffix of no bytes (found by fuzzing: it was complete and
+  // undeliverable at once while a whole answer was skipped).
+  for (const auto& [from, to] : {std::pair<std::int64_t, std::int64_t>{200, 100}, {-1, 0}}) {
+    SCOPED_TRACE(std::to_string(from) + ".." + std::to_string(to));
+    ByteRange empty(from, to);
+    const ByteRange::Slice nothing = empty.Take(4096, false, 5000);
+    EXPECT_EQ(nothing.count, 0u);
+    EXPECT_TRUE(nothing.last);
+    EXPECT_TRUE(empty.Undeliverable());
+    EXPECT_FALSE(empty.Complete());
+  }
 }
 
 }  // namespace

@@ -81,6 +81,22 @@ TEST_F(EngineLifecycle, EachDownloadGetsAFreshManagerAndWorker) {
   }
 }
 
+TEST_F(EngineLifecycle, ReleasingLibcurlsGlobalStateAfterTeardownLeavesTheNextDownloadWorking) {
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    auto observer = std::make_shared<WaitingObserver>();
+    auto service = CreateServiceFactory()->CreatePooledService(WideUrl("/bytes?size=20000"),
+                                                               observer, nullptr, L"", L"", 0, "");
+    ASSERT_TRUE(observer->WaitForFinal());
+    service.reset();
+    TearDownEngine();
+    ReleaseGlobalState();
+    ReleaseGlobalState();  // a second release finds nothing to release
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(observer->Body(), PatternBytes(0, 20000));
+  }
+}
+
 TEST_F(EngineLifecycle, FirstUsersRacingForTheManagerAllGetTheSameOne) {
   const std::size_t baseline = Baseline();
   std::promise<void> go;

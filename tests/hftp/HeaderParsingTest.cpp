@@ -34,12 +34,23 @@ TEST(HeaderParsing, AResponseStartsOnlyWithAStatusLineAtTheBeginning) {
   EXPECT_FALSE(StartsResponse("\r\n"));
 }
 
-TEST(HeaderParsing, ConnectionCloseOnlyInCapitalsAndNotOnStatusLines) {
-  EXPECT_TRUE(HasConnectionClose("Connection: CLOSE\r\n"));
-  EXPECT_TRUE(HasConnectionClose("X-Note: Connection: CLOSE soon\r\n"));
-  EXPECT_FALSE(HasConnectionClose("Connection: close\r\n"));
-  EXPECT_FALSE(HasConnectionClose("connection: CLOSE\r\n"));
-  EXPECT_FALSE(HasConnectionClose("HTTP/1.1 200 Connection: CLOSE\r\n"));
+TEST(HeaderParsing, ConnectionCloseIsTheWholeHeaderInAnyCaseWithTheTokenInCapitals) {
+  struct Case {
+    const char* line;
+    bool close;
+  };
+  const Case cases[] = {
+      {"Connection: CLOSE\r\n", true},
+      {"connection:CLOSE\r\n", true},                // the name in any case, blanks optional
+      {"CONNECTION: keep-alive, CLOSE \r\n", true},  // one token of a list
+      {"Connection: close\r\n", false},              // the ordinary header: the body is wanted
+      {"Connection: CLOSED\r\n", false},
+      {"X-Note: Connection: CLOSE soon\r\n", false},  // another header quoting it
+      {"X-Connection: CLOSE\r\n", false},
+      {"Connection : CLOSE\r\n", false},  // no blank allowed before the colon
+      {"HTTP/1.1 200 Connection: CLOSE\r\n", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HasConnectionClose(c.line), c.close) << c.line;
 }
 
 TEST(HeaderParsing, ContentLength) {
@@ -56,7 +67,11 @@ TEST(HeaderParsing, ContentLength) {
       {"Content-Length:", 0},
       {"Content-Length: -5\r\n", -5},
       {"Content-Length: 99999999999999999999999\r\n", INT64_MAX},  // saturated
-      {"content-length: 12\r\n", std::nullopt},                    // case-sensitive
+      {"content-length: 12\r\n", 12},                              // names in any case
+      {"CONTENT-LENGTH:12", 12},
+      {"X-Stored-Content-Length: 99999999\r\n", std::nullopt},  // whole names only
+      {"Content-Length-Original: 5\r\n", std::nullopt},
+      {"X: Content-Length: 5\r\n", std::nullopt},
       {"Content-Type: text/plain\r\n", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ContentLengthOf(c.line), c.length) << c.line;
@@ -73,6 +88,8 @@ TEST(HeaderParsing, ContentRangeTotal) {
       {"Content-Range: bytes 0-9/*\r\n", 0},
       {"Content-Range: bytes 0-9\r\n", std::nullopt},  // no total to take
       {"Content-Range:", std::nullopt},
+      {"content-range: bytes 0-9/10\r\n", 10},
+      {"X-Content-Range: bytes 0-9/10\r\n", std::nullopt},
       {"Content-Length: 10/20\r\n", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ContentRangeTotalOf(c.line), c.total) << c.line;

@@ -85,5 +85,25 @@ TEST_F(Https, OnlyAServerWithAVerifiedCertificateDelivers) {
   }
 }
 
+#ifdef _WIN32
+// Building the machine's roots takes long the first time; it must not happen on the shared worker,
+// which runs every other transfer, nor for a transfer that starts on plain http.
+TEST_F(Https, TheRootsAreBuiltByTheCreatorOfATransferThatStartsOnHttps) {
+  ASSERT_FALSE(detail::PlatformTrustedRootsBuiltForTesting());
+  for (const std::string& url :
+       {TestServer::Url("/bytes?size=1000"), TestServer::HttpsUrl("good", "/bytes?size=1000")}) {
+    SCOPED_TRACE(url);
+    auto observer = std::make_shared<WaitingObserver>();
+    auto service = CreateServiceFactory()->CreatePooledService(std::wstring(url.begin(), url.end()),
+                                                               observer, nullptr, L"", L"", 0, "");
+    // Ready as the creator returns, before the worker has configured anything.
+    EXPECT_EQ(detail::PlatformTrustedRootsBuiltForTesting(), url.rfind("https", 0) == 0);
+    ASSERT_TRUE(observer->WaitForFinal());
+    service.reset();
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace hftp::test

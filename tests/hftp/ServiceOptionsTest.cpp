@@ -98,6 +98,7 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Null(CURLOPT_PREQUOTE),
       Opt::Long(CURLOPT_SSLVERSION, CURL_SSLVERSION_TLSv1_2),
       Opt::Long(CURLOPT_SSL_VERIFYPEER, 1),  // verified: an installer runs what it downloads
+      Opt::Text(CURLOPT_PROTOCOLS_STR, "http,https"),
       Opt::Text(CURLOPT_REDIR_PROTOCOLS_STR, "http,https"),
       Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT),
 #ifdef _WIN32

@@ -165,7 +165,7 @@ Section
   ${MskCheck} $0 == "Unknown option /NOSUCH" "Download with an unknown option"
   Pop $0
   ${MskCheck} $0 == "below the arguments" "the stack after an unknown option"
-  ${ExpectResult} "/RETRY=many" "$Base/bytes?size=1000" "Invalid option /RETRY=many" \
+  ${ExpectResult} "/RETRY=many" "$Base/bytes?size=1000" "Invalid option /RETRY" \
                   "with a bad number"
 
   ; The commands in an uninstaller: it downloads into its folder, here $PLUGINSDIR.

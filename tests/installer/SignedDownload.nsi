@@ -73,7 +73,7 @@ Section
   ${ExpectRefused} '"/SIGNER=${VELMAR}"' velmar.exe?corrupt=1 "Signature not valid"
   ${ExpectRefused} '"/SIGNER=${VELMAR}"' unknown_ca.exe "Signer not trusted"
   ${ExpectRefused} '"/SIGNER=${VELMAR}"' no_purpose.exe "Signer not trusted"
-  ${ExpectRefused} "/SIGNER=" velmar.exe "Invalid option /SIGNER="
+  ${ExpectRefused} "/SIGNER=" velmar.exe "Invalid option /SIGNER"
 
   ${ExpectSigner} velmar.exe "${VELMAR}"
   ${ExpectSigner} other_name.exe "Other Name Ltd"

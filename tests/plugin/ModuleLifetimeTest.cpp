@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <winsock2.h>
 
 #include <nsis/pluginapi.h>
 
@@ -89,34 +90,65 @@ TEST(ModuleLifetime, RepeatedLoadAndFreeNeitherHangsNorLeaksHandles) {
   EXPECT_LE(ProcessHandleCount(), before + 2);
 }
 
-TEST(ModuleLifetime, ProcessExitsCleanlyWithTheLibraryStillLoaded) {
-  // The child is this same test program, asked to load the DLL and exit without freeing it.
+// Runs this same test program as a child with only `test` selected; its exit code (0: passed),
+// or -1 when it did not end within 30 s.
+long RunChildTest(const std::wstring& test) {
   wchar_t self[MAX_PATH];
-  ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-  std::wstring command =
-      L"\"" + std::wstring(self) + L"\" --gtest_filter=ModuleLifetime.ChildLoadsAndExits";
+  if (::GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return -1;
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=ModuleLifetime." + test;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   ::SetEnvironmentVariableW(L"MSK_LIFETIME_CHILD", L"1");
-  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
+  const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process);
   ::SetEnvironmentVariableW(L"MSK_LIFETIME_CHILD", nullptr);
+  if (!started) return -1;
   const DWORD waited = ::WaitForSingleObject(process.hProcess, 30000);
   DWORD exitCode = 0;
   ::GetExitCodeProcess(process.hProcess, &exitCode);
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
-  EXPECT_EQ(waited, WAIT_OBJECT_0);
-  EXPECT_EQ(exitCode, 0u);
+  return waited == WAIT_OBJECT_0 ? static_cast<long>(exitCode) : -1;
+}
+
+bool IsChild() {
+  return ::GetEnvironmentVariableW(L"MSK_LIFETIME_CHILD", nullptr, 0) != 0;
+}
+
+TEST(ModuleLifetime, ProcessExitsCleanlyWithTheLibraryStillLoaded) {
+  // The child loads the DLL and exits without freeing it.
+  EXPECT_EQ(RunChildTest(L"ChildLoadsAndExits"), 0);
 }
 
 TEST(ModuleLifetime, ChildLoadsAndExits) {
-  if (::GetEnvironmentVariableW(L"MSK_LIFETIME_CHILD", nullptr, 0) == 0) {
-    GTEST_SKIP() << "helper of ProcessExitsCleanlyWithTheLibraryStillLoaded";
-  }
+  if (!IsChild()) GTEST_SKIP() << "helper of ProcessExitsCleanlyWithTheLibraryStillLoaded";
   ASSERT_NE(::LoadLibraryW(msk::test::PluginHost::DllPath().c_str()), nullptr);
   // Deliberately never freed: the process exits with the library loaded.
+}
+
+// libcurl's global set-up loads the TLS and network helper libraries and starts Winsock; under the
+// loader lock (DllMain) that risks a deadlock. A fresh process shows whether loading did it.
+TEST(ModuleLifetime, LoadingStartsNeitherWinsockNorLibcurl) {
+  EXPECT_EQ(RunChildTest(L"ChildLoadsWithoutNetworking"), 0);
+}
+
+TEST(ModuleLifetime, ChildLoadsWithoutNetworking) {
+  if (!IsChild()) GTEST_SKIP() << "helper of LoadingStartsNeitherWinsockNorLibcurl";
+  const wchar_t* const helpers[] = {L"secur32.dll", L"iphlpapi.dll"};
+  // Already loaded, they could tell nothing: the child says so with its own exit code.
+  for (const wchar_t* helper : helpers) {
+    if (::GetModuleHandleW(helper) != nullptr) ::ExitProcess(2);
+  }
+  const HMODULE module = ::LoadLibraryW(msk::test::PluginHost::DllPath().c_str());
+  ASSERT_NE(module, nullptr);
+  for (const wchar_t* helper : helpers) {
+    EXPECT_EQ(::GetModuleHandleW(helper), nullptr) << std::wstring(helper).size();
+  }
+  // Winsock not started: a socket cannot be made yet.
+  EXPECT_EQ(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP), INVALID_SOCKET);
+  EXPECT_EQ(::WSAGetLastError(), WSANOTINITIALISED);
+  ::FreeLibrary(module);
 }
 
 }  // namespace

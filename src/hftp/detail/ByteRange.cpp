@@ -42,8 +42,10 @@ void ByteRange::OnTotalSize(std::int64_t totalSize) noexcept {
 void ByteRange::Start(bool partialAnswer, std::int64_t totalSize) noexcept {
   started_ = true;
   const bool suffix = from_ < 0;
-  if (!suffix && to_ >= 0 && to_ < from_) {
-    undeliverable_ = true;  // no byte lies between the ends
+  // No byte lies between the ends, or the suffix is of no bytes ("-0", which servers refuse):
+  // nothing can be delivered, rather than a range both complete and never reached.
+  if ((!suffix && to_ >= 0 && to_ < from_) || (suffix && to_ == 0)) {
+    undeliverable_ = true;
     return;
   }
   if (partialAnswer) {  // the answer is the range itself

@@ -51,7 +51,8 @@ class ByteRange {
 
   // Every byte of a range with a known end has been delivered.
   bool Complete() const noexcept;
-  // The requested bytes cannot be delivered: an empty range (to before from), a suffix of a
+  // The requested bytes cannot be delivered: an empty range (to before from, or a suffix of no
+  // bytes), a suffix of a
   // whole-resource answer of unknown size, or a whole-resource answer that ended before the range
   // began.
   bool Undeliverable() const noexcept;

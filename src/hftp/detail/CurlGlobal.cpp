@@ -1,31 +1,30 @@
 #include "hftp/detail/CurlGlobal.h"
 
-#include <atomic>
+#include <mutex>
 
-#include "hftp/ProcessExit.h"
+#include "hftp/EngineTeardown.h"
 
 namespace hftp::detail {
 namespace {
 
-std::atomic<bool> processExiting{false};
+// A plain mutex rather than std::call_once: the state can be released and set up again.
+std::mutex& GlobalMutex() noexcept {
+  static std::mutex mutex;
+  return mutex;
+}
 
-class CurlGlobal {
- public:
-  CurlGlobal() noexcept { curl_global_init(CURL_GLOBAL_ALL); }
-  CurlGlobal(const CurlGlobal&) = delete;
-  CurlGlobal& operator=(const CurlGlobal&) = delete;
-  ~CurlGlobal() {
-    // At process exit the operating system reclaims everything; cleaning up under the loader
-    // lock with the other threads already killed is where exits hang.
-    if (!processExiting.load()) curl_global_cleanup();
-  }
-};
-
-const CurlGlobal curlGlobal;
+bool setUp = false;  // guarded by GlobalMutex()
 
 }  // namespace
 
+bool EnsureCurlGlobal() noexcept {
+  const std::lock_guard<std::mutex> lock(GlobalMutex());
+  if (!setUp) setUp = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+  return setUp;
+}
+
 UniqueCurlEasy CreateEasyHandle() noexcept {
+  EnsureCurlGlobal();
   return UniqueCurlEasy(curl_easy_init());
 }
 
@@ -33,8 +32,11 @@ UniqueCurlEasy CreateEasyHandle() noexcept {
 
 namespace hftp {
 
-void LeaveGlobalStateToProcessExit() noexcept {
-  detail::processExiting.store(true);
+void ReleaseGlobalState() noexcept {
+  const std::lock_guard<std::mutex> lock(detail::GlobalMutex());
+  if (!detail::setUp) return;
+  curl_global_cleanup();
+  detail::setUp = false;
 }
 
 }  // namespace hftp

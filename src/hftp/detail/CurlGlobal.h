@@ -1,19 +1,27 @@
 #pragma once
 // libcurl's process-wide state and the one way the engine creates easy handles.
 //
-// The state is initialised (curl_global_init with CURL_GLOBAL_ALL) by a static object of this
-// module when the module loads, and cleaned up when it unloads, unless the process is exiting
-// (see hftp/ProcessExit.h). CreateEasyHandle lives beside that object so that every module able
-// to make a transfer also links the object in: a static library's object file that nothing
-// references would be left out, and the initialisation with it.
+//   hftp::detail::EnsureCurlGlobal();   // the factory, on the caller's thread, before any service
+//   hftp::detail::UniqueCurlEasy handle = hftp::detail::CreateEasyHandle();
 //
-// CreateEasyHandle is thread-safe.
+// The state (curl_global_init with CURL_GLOBAL_ALL: Winsock, the TLS back end's libraries) is set
+// up lazily, at the first download, on the thread that asks for it: never while the module loads,
+// where Windows holds the loader lock and neither libcurl nor Microsoft allow loading libraries
+// or starting Winsock. It is cleaned up only by hftp::ReleaseGlobalState (hftp/EngineTeardown.h),
+// which the host calls when no transfer can run any more, or never.
+//
+// Thread-safe: concurrent first calls initialise once.
 
 #include "hftp/detail/CurlHandles.h"
 
 namespace hftp::detail {
 
-// A new easy handle, or null when libcurl could not provide one.
+// Sets libcurl's global state up unless it is; false when libcurl could not (a later call tries
+// again).
+bool EnsureCurlGlobal() noexcept;
+
+// A new easy handle (the global state set up first, if it was not), or null when libcurl could not
+// provide one.
 UniqueCurlEasy CreateEasyHandle() noexcept;
 
 }  // namespace hftp::detail

@@ -1,10 +1,12 @@
 #pragma once
-// Reading the few things a transfer takes from a response header line, exactly as the engine has
-// always matched them: case-sensitive substrings anywhere in the line.
+// Reading the few things a transfer takes from a response header line. Header names are matched
+// whole and in any case, as HTTP defines them ("content-length" is Content-Length,
+// "X-Stored-Content-Length" is not); the status line keeps the engine's own rule: "HTTP/"
+// anywhere in the line, in capitals.
 //
 //   StatusCodeOf("HTTP/1.1 404 Not Found\r\n") == 404
 //   StatusCodeOf("Content-Length: 12\r\n") == 0           // not a status line
-//   ContentLengthOf("Content-Length:1234\r\n") == 1234
+//   ContentLengthOf("content-length:1234\r\n") == 1234
 //   ContentRangeTotalOf("Content-Range: bytes 100-199/5000\r\n") == 5000
 //   ContentRangeFirstOf("content-range: bytes 100-199/5000\r\n") == 100
 //
@@ -15,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hftp::detail {
 
@@ -29,16 +32,22 @@ bool StartsResponse(const std::string& line) noexcept;
 // such space, or no digits follow it.
 int StatusCodeOf(const std::string& line) noexcept;
 
-// True for a line with "Connection: CLOSE" (exactly so; "close" does not count) that is not a
-// status line.
+// The value of the header `name` (matched whole, in any case) on this line: the text after the
+// colon, blanks before it and the line ending after it left out; absent when the line is another
+// header (or none). HTTP allows no blank between a name and its colon, so "Name :" is no match.
+std::optional<std::string_view> HeaderValueOf(std::string_view line,
+                                              std::string_view name) noexcept;
+
+// True for a Connection header whose value lists the token "CLOSE" in capitals: the engine's sign
+// that a response's body is to be withheld. The ordinary "Connection: close" does not count.
 bool HasConnectionClose(const std::string& line) noexcept;
 
-// The value of a "Content-Length:" line (white space after the colon optional; 0 when no number
-// follows); absent when the line has none.
+// The value of a Content-Length header (a decimal as strtoll reads it: leading blanks and a sign
+// allowed, 0 when no number follows, saturated); absent when the line is no such header.
 std::optional<std::int64_t> ContentLengthOf(const std::string& line) noexcept;
 
-// The total after the "/" of a "Content-Range:" line (0 when no number follows, as for "/*");
-// absent when the line has none, or no "/" to take a total from.
+// The total after the "/" of a Content-Range header (0 when no number follows, as for "/*");
+// absent when the line is no such header, or has no "/" to take a total from.
 std::optional<std::int64_t> ContentRangeTotalOf(const std::string& line) noexcept;
 
 // What a response says to tell one version of its resource from another, for a resumed request's
@@ -53,9 +62,9 @@ struct Validator {
 // other lines, a weak tag ("W/\"...\"") and an empty value.
 std::optional<Validator> ValidatorOf(const std::string& line);
 
-// The first byte position of a "Content-Range: bytes FIRST-LAST/TOTAL" line, the header's name and
-// unit in any case (what a resumed download checks, unlike the matches above); absent when the line
-// is no such header or its value is no byte range ("bytes */5000", no digits, no "-").
+// The first byte position of a "Content-Range: bytes FIRST-LAST/TOTAL" header, the unit in any
+// case (what a resumed download checks); absent when the line is no such header or its value is
+// no byte range ("bytes */5000", no digits, no "-").
 std::optional<std::int64_t> ContentRangeFirstOf(const std::string& line) noexcept;
 
 }  // namespace hftp::detail

@@ -6,11 +6,13 @@
 #include "hftp/ProxyInfo.h"
 #include "hftp/detail/Observer.h"
 #include "hftp/detail/PooledService.h"
+#include "hftp/detail/TlsOptions.h"
 
 namespace hftp::detail {
 
 void ServerConnection::Request(long requestId, const std::string& url, const std::string& body,
                                const ResultCallback& onResult) {
+  PrepareTls(url);  // here, not on the shared worker that configures the transfer
   auto observer = std::make_shared<Observer>(onResult, requestId);
   const std::string none;
   constexpr std::int32_t kNoStallTimeout = 0;

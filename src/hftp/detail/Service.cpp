@@ -253,8 +253,8 @@ void Service::AnnounceResponse() noexcept {
   if (responseAnnounced_) return;
   responseAnnounced_ = true;
   try {
-    observer_->OnResponse(
-        ResponseInfo{responseCode_, rangeFirst_, validator_ ? validator_->value : std::string()});
+    observer_->OnResponse(ResponseInfo{
+        responseCode_, rangeFirst_, validator_ ? validator_->value : std::string(), bodyWithheld_});
   } catch (...) {
   }
 }
@@ -264,7 +264,7 @@ TransferFacts Service::FactsAtEnd(CURLcode result) const {
   facts.resultCode = static_cast<int>(result);
   facts.responseCode = responseCode_;
   facts.headersOnly = range_.HeadersOnly();
-  facts.bodyWithheld = bodyWithheld_;
+  facts.bodyWithheld = bodyDropped_;
   facts.throughProxy = UsesProxy();
   facts.totalTimeout = std::chrono::seconds(totalTimeout_);
   if (result != CURLE_OK) {

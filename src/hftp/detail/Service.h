@@ -122,6 +122,8 @@ class Service final : public IService {
   std::string password_;
   ByteRange range_;
   bool stopped_ = false;
+  // The current response said "Connection: CLOSE": its body is read and dropped.
+  bool bodyWithheld_ = false;
   bool partial_ = false;
   bool aborted_ = false;
   bool completed_ = false;
@@ -138,8 +140,9 @@ class Service final : public IService {
   std::optional<Validator> validator_;
   bool responseAnnounced_ = false;
   bool endReported_ = false;
-  // A body arrived that the header handler had told the service to drop ("Connection: CLOSE").
-  bool bodyWithheld_ = false;
+  // Body bytes of a response that said "Connection: CLOSE" arrived and were dropped: the transfer
+  // delivered nothing of what it received, which is no success.
+  bool bodyDropped_ = false;
   std::int64_t totalSize_ = 0;
   std::string cookie_;
   std::optional<std::string> headerLine_;

@@ -28,10 +28,9 @@ size_t Service::HeaderCallback(char* data, size_t size, size_t count, void* serv
 // CURLE_WRITE_ERROR; `cut_` remembers why, for OnComplete.
 size_t Service::OnBody(const char* data, size_t received) {
   MSK_CHECK_THREAD(hostThread_);
-  if (stopped_ || !observer_) {
-    // Accepted and dropped. Bytes dropped while nothing cut the transfer are a body the engine
-    // withheld: the transfer then delivered nothing it received, which is no success.
-    if (stopped_ && cut_ == Cut::None && received > 0) bodyWithheld_ = true;
+  if (stopped_ || bodyWithheld_ || !observer_) {
+    // Accepted and dropped.
+    if (bodyWithheld_ && !stopped_ && received > 0) bodyDropped_ = true;
     return received;
   }
   ApplyReceiveSpeedLimit();
@@ -67,11 +66,12 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
   if (stopped_) return result;
   const std::string& line = *headerLine_;
 
-  // Sizes count only for the response that carries the body: a redirect's Content-Length says
-  // nothing about the resource behind it.
+  // Sizes and a withheld body count only for the response whose headers say so: a redirect's
+  // Content-Length or "Connection: CLOSE" says nothing about the resource behind it.
   if (StartsResponse(line)) {
     totalSize_ = 0;
     partial_ = false;
+    bodyWithheld_ = false;
     responseCode_ = StatusCodeOf(line);
     rangeFirst_.reset();
     validator_.reset();
@@ -85,11 +85,19 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
       validator_ = std::move(validator);
     }
   }
+  // The rest of a withheld response's header is not examined; the next response's status line
+  // (after a redirect) is.
+  if (bodyWithheld_) return result;
   if (const std::optional<std::int64_t> first = ContentRangeFirstOf(line)) rangeFirst_ = first;
   // Only a status line carries a status code: another header may quote one ("X-Upstream:
   // HTTP/1.1 503 ...") in a response that succeeded.
   const int code = StartsResponse(line) ? StatusCodeOf(line) : 0;
-  if (HasConnectionClose(line) && !proxyChallenge_) stopped_ = true;
+  // A proxy's 407 is answered by libcurl on the next request: its "Connection: close" withholds
+  // nothing of ours.
+  if (HasConnectionClose(line) && !proxyChallenge_) {
+    bodyWithheld_ = true;
+    return result;
+  }
   if (code == 206) {
     if (!range_.HeadersOnly()) partial_ = true;
   } else if (code >= 400 && !proxyChallenge_) {

@@ -7,16 +7,33 @@
 
 namespace hftp::detail {
 
-const char* RedirectProtocols(std::string_view url) noexcept {
+namespace {
+
+constexpr char kTransferProtocols[] = "http,https";
+
+}  // namespace
+
+bool StartsOnHttps(std::string_view url) noexcept {
   constexpr std::string_view kHttps = "https:";
   bool https = url.size() >= kHttps.size();
   for (std::size_t i = 0; https && i < kHttps.size(); ++i) {
     https = std::tolower(static_cast<unsigned char>(url[i])) == kHttps[i];
   }
-  return https ? "https" : "http,https";
+  return https;
+}
+
+const char* RedirectProtocols(std::string_view url) noexcept {
+  return StartsOnHttps(url) ? "https" : kTransferProtocols;
+}
+
+void PrepareTls(std::string_view url) noexcept {
+  if (StartsOnHttps(url)) PlatformTrustedRoots();
 }
 
 void ConfigureTls(CURL* handle, std::string_view url) noexcept {
+  // Said here rather than left to how libcurl was built: a libcurl that speaks file, ftp or smb
+  // as well must not let a URL or a redirect reach them.
+  SetTextOption(handle, CURLOPT_PROTOCOLS_STR, kTransferProtocols);
   SetTextOption(handle, CURLOPT_REDIR_PROTOCOLS_STR, RedirectProtocols(url));
   SetLongOption(handle, CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
   ApplyTrustedRoots(handle);

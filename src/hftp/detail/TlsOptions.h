@@ -4,12 +4,16 @@
 //
 //   hftp::detail::ConfigureTls(handle, url);
 //
+// - A transfer speaks http and https alone (CURLOPT_PROTOCOLS_STR), whatever else libcurl knows.
 // - Redirects may switch only to RedirectProtocols(url): a transfer that starts on https stays on
 //   https, so a redirect cannot downgrade it to plain http; one that starts on http may go to
 //   either.
 // - Revocation is checked where the backend checks it (Schannel), but a revocation server that
 //   cannot be reached does not fail the download.
-// - The trusted roots: TrustedRoots.h.
+// - The trusted roots: TrustedRoots.h. Building them is slow the first time (the machine's stores
+//   exported, the built-in roots parsed): PrepareTls builds them on the thread that creates a
+//   transfer starting on https, before the transfer exists, so that the shared worker that
+//   configures it (and runs every other pooled transfer) finds them ready.
 //
 // Thread rules: may be called from any thread, for a handle that thread owns.
 
@@ -23,5 +27,12 @@ void ConfigureTls(CURL* handle, std::string_view url) noexcept;
 
 // "https" when `url` starts with the https scheme (in any case), else "http,https".
 const char* RedirectProtocols(std::string_view url) noexcept;
+
+// Whether `url` starts with the https scheme, in any case.
+bool StartsOnHttps(std::string_view url) noexcept;
+
+// For a transfer of `url` about to be created: builds the trusted roots now when it starts on
+// https (once per process; later calls cost nothing).
+void PrepareTls(std::string_view url) noexcept;
 
 }  // namespace hftp::detail

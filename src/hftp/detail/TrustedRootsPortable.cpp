@@ -1,3 +1,4 @@
+#include "hftp/ForTesting.h"
 #include "hftp/detail/TrustedRoots.h"
 
 namespace hftp::detail {
@@ -5,6 +6,10 @@ namespace hftp::detail {
 // libcurl's default: the CA bundle the system's libcurl was built to use.
 const curl_blob* PlatformTrustedRoots() noexcept {
   return nullptr;
+}
+
+bool PlatformTrustedRootsBuiltForTesting() noexcept {
+  return false;
 }
 
 }  // namespace hftp::detail

@@ -2,12 +2,14 @@
 // After windows.h, which defines its types.
 #include <wincrypt.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "hftp/ForTesting.h"
 #include "hftp/detail/PemBundle.h"
 #include "hftp/detail/PublicRoots.h"
 #include "hftp/detail/TrustedRoots.h"
@@ -186,13 +188,24 @@ std::string GatherRootsPem(const std::vector<HCERTSTORE>& distrusted,
   return bundle.Text();
 }
 
+namespace {
+
+std::atomic<bool> rootsBuilt{false};
+
+}  // namespace
+
 const curl_blob* PlatformTrustedRoots() noexcept {
   try {
     static const Roots roots(GatherSystemRootsPem());
+    rootsBuilt.store(true);
     return roots.Blob();
   } catch (...) {
     return nullptr;  // out of memory: Schannel's own validation is the fallback
   }
+}
+
+bool PlatformTrustedRootsBuiltForTesting() noexcept {
+  return rootsBuilt.load();
 }
 
 }  // namespace hftp::detail
