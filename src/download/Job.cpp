@@ -4,7 +4,6 @@
 #include "download/RetryPolicy.h"
 #include "download/TargetFile.h"
 #include "download/TransferSink.h"
-#include "hftp/EngineTeardown.h"
 #include "tools/FileDigest.h"
 
 #include <algorithm>
@@ -177,13 +176,6 @@ DownloadOutcome RunAttempt(const std::wstring& url, const std::wstring& path,
   if (url.empty() || path.empty()) return DownloadOutcome::Of(DownloadResult::Failed);
   return GuardedTransfer(url, path, options, TargetOptions(), factory, view, nullptr, environment)
       .outcome;
-}
-
-EngineSession::~EngineSession() {
-  try {
-    hftp::TearDownEngine();
-  } catch (...) {
-  }
 }
 
 }  // namespace download

@@ -3,7 +3,7 @@
 // file through a TransferSink, the caller's thread waits for the outcome (asking whether the
 // machine is online every two seconds), and attempts follow one another as the request says.
 //
-//   download::EngineSession engine;                       // ends the engine's threads at its end
+//   download::EngineSession engine;                       // holds the engine's threads
 //   download::DownloadRequest request{L"http://host/file", L"C:\\file"};
 //   request.retries = 3;
 //   request.sha256 = "9f86d0...";
@@ -27,14 +27,15 @@
 // empty url or path, a refused or failed transfer, a lost network connection and a factory that
 // throws all answer a failure, and leave no file.
 //
-// Neither ends the engine: whoever runs jobs owns its lifetime (EngineSession), so that jobs may
-// share it.
+// Neither ends the engine: whoever runs jobs holds it (download/EngineSession.h), so that jobs
+// may share it.
 //
 // Thread-safety: both block their caller, which must not be a thread the view needs in order to
 // stay responsive. Jobs may run on several threads at once; an EngineSession must end only after
 // every job that uses the engine has returned.
 
 #include "download/CancelSignal.h"
+#include "download/EngineSession.h"
 #include "download/Outcome.h"
 #include "download/ProgressView.h"
 #include "hftp/RequestOptions.h"
@@ -71,15 +72,5 @@ DownloadOutcome RunJob(const DownloadRequest& request, hftp::ServiceFactory& fac
 DownloadOutcome RunAttempt(const std::wstring& url, const std::wstring& path,
                            const hftp::RequestOptions& options, hftp::ServiceFactory& factory,
                            ProgressView* view, const JobEnvironment& environment = {}) noexcept;
-
-// Owns the engine's shared threads for as long as it lives: its end tears them down
-// (hftp/EngineTeardown.h), after every job that used them has returned.
-class EngineSession {
- public:
-  EngineSession() = default;
-  ~EngineSession();
-  EngineSession(const EngineSession&) = delete;
-  EngineSession& operator=(const EngineSession&) = delete;
-};
 
 }  // namespace download
