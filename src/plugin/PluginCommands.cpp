@@ -1,14 +1,16 @@
 // The plug-in commands, called by NSIS scripts as `MarlowSetupKit::Download ...` and
 // `MarlowSetupKit::Sha256 file`: arguments from the stack, one result line back onto it. Neither
-// lets an exception reach the host.
+// lets an exception reach the host. `Download /BACKGROUND` answers the id of a background download
+// (plugin/BackgroundCommands.cpp waits for it).
 #include "download/CancelSignal.h"
 #include "download/Job.h"
-#include "plugin/CapturedDialog.h"
+#include "plugin/BackgroundDownloads.h"
 #include "plugin/DownloadCommand.h"
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
 #include "plugin/PluginCall.h"
 #include "plugin/PluginServiceFactory.h"
+#include "plugin/Unloading.h"
 #include "tools/FileDigest.h"
 #include "ui/ProgressDialog.h"
 
@@ -17,12 +19,6 @@
 #include <vector>
 
 namespace {
-
-// NSIS is about to unload the library: nothing of ours may stay in its windows.
-UINT_PTR ReleaseAtUnload(NSPIM message) {
-  if (message == NSPIM_UNLOAD) plugin::CapturedDialog::Instance().Release();
-  return 0;
-}
 
 // The options, then url and path: options as long as arguments begin with "/", then two more.
 std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
@@ -63,7 +59,7 @@ extern "C" {
 void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
               extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&ReleaseAtUnload);
+  call.OnUnload(&plugin::AtUnload);
   plugin::ModuleState::Instance().RecordSkinModule();
   std::wstring result;
   try {
@@ -73,8 +69,12 @@ void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTo
       result = parsed.error;
     } else {
       const plugin::DownloadCommand& command = *parsed.command;
-      const bool silent = command.silent || call.InstallerIsSilent();
-      result = plugin::DownloadResultText(Run(command, call.Parent(), silent), command);
+      if (command.background) {
+        result = plugin::background::Start(command);
+      } else {
+        const bool silent = command.silent || call.InstallerIsSilent();
+        result = plugin::DownloadResultText(Run(command, call.Parent(), silent), command);
+      }
     }
   } catch (...) {
     result = L"Download failed";
@@ -85,7 +85,7 @@ void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTo
 void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
             extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&ReleaseAtUnload);
+  call.OnUnload(&plugin::AtUnload);
   std::wstring result;
   try {
     if (const std::optional<std::wstring> file = call.Pop()) {
