@@ -113,13 +113,14 @@ Section
                   "from a server with a self-signed certificate"
 
   ; /RETRY resumes after a dropped connection: the server drops every request without a Range,
-  ; so only a resumed attempt brings the rest. A server that ignores ranges answers the resumed
-  ; request with the whole body, and the file starts over.
-  ${MSK_Download} "/RETRY=2" "$Base/bytes?size=3000000&drop_after=1000000&drop_unranged=1" $Target $0
+  ; so only a resumed attempt brings the rest (its ETag names the version to resume). A server
+  ; that ignores ranges answers the resumed request with the whole body, and the file starts over.
+  ${MSK_Download} "/RETRY=2" "$Base/bytes?size=3000000&drop_after=1000000&drop_unranged=1&etag=v1" \
+                  $Target $0
   ${MskCheck} $0 == "OK" "Download with /RETRY after a dropped connection"
   ${ExpectDigest} ${BODY_3000000_SHA256} "resumed after a dropped connection"
   ${MSK_Download} "/RETRY=2" \
-                  "$Base/bytes?size=3000000&drop_after=1000000&drop_unranged=1&ranges=ignore" \
+                  "$Base/bytes?size=3000000&drop_after=1000000&drop_unranged=1&ranges=ignore&etag=v1" \
                   $Target $0
   ${MskCheck} $0 == "OK" "Download with /RETRY from a server that ignores ranges"
   ${ExpectDigest} ${BODY_3000000_SHA256} "started over after a dropped connection"
