@@ -34,7 +34,8 @@ std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
 }
 
 download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, bool silent) {
-  // This call owns the engine: its threads end with the download.
+  // This call holds the engine: its threads end with the download unless background downloads
+  // still hold them.
   const download::EngineSession engine;
   const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
   if (silent) {
