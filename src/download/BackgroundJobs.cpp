@@ -4,6 +4,7 @@
 #include "download/TransferRate.h"
 
 #include <atomic>
+#include <cmath>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -43,7 +44,8 @@ class BackgroundJobs::Entry final : public ProgressView {
     lastSample_ = now;
     try {
       rate_.Add(now, received);
-      speed_.store(rate_.BytesPerSecond().value_or(-1.0), std::memory_order_relaxed);
+      const std::optional<double> speed = rate_.BytesPerSecond();
+      speed_.store(speed ? std::llround(*speed) : -1, std::memory_order_relaxed);
     } catch (...) {
       // No memory for the sample: the speed stays as it was.
     }
@@ -69,8 +71,8 @@ class BackgroundJobs::Entry final : public ProgressView {
     status.bytesKnown = bytesKnown_.load(std::memory_order_acquire);
     status.progress.received = received_.load(std::memory_order_relaxed);
     status.progress.total = total_.load(std::memory_order_relaxed);
-    const double speed = speed_.load(std::memory_order_relaxed);
-    if (speed >= 0.0) status.progress.bytesPerSecond = speed;
+    const long long speed = speed_.load(std::memory_order_relaxed);
+    if (speed >= 0) status.progress.bytesPerSecond = static_cast<double>(speed);
     if (done) {
       status.state = JobState::Done;
       status.outcome = Outcome();
@@ -110,7 +112,9 @@ class BackgroundJobs::Entry final : public ProgressView {
   std::atomic<std::uint64_t> received_{0};
   std::atomic<std::int64_t> total_{0};
   std::atomic<bool> bytesKnown_{false};
-  std::atomic<double> speed_{-1.0};  // bytes a second; negative: not measured yet
+  // Bytes a second, whole (an atomic double is no lock-free field on every target); negative: not
+  // measured yet.
+  std::atomic<long long> speed_{-1};
   // The transfer thread's.
   TransferRate rate_;
   milliseconds lastSample_{0};

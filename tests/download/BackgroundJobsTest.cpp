@@ -126,6 +126,8 @@ TEST_F(BackgroundJobsTest, StatusGoesFromRunningWithGrowingBytesToDoneAndWaitAns
   EXPECT_EQ(done.state, JobState::Done);
   EXPECT_EQ(done.progress.received, 300000u);
   EXPECT_EQ(done.progress.total, 300000);
+  ASSERT_TRUE(done.progress.bytesPerSecond.has_value());  // measured while it ran
+  EXPECT_GT(*done.progress.bytesPerSecond, 0.0);
   EXPECT_EQ(jobs_->Wait(id, nullptr, nobodyCancels_)->result, DownloadResult::Completed);
 }
 

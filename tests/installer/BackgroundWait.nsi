@@ -1,12 +1,13 @@
-; Wait in an installer that shows its pages: a download started in .onInit is waited for in the
-; section behind the download dialog, whose text line the dialog helper (MSK_DIALOG_BUTTON) reads
-; mid-way; Wait /CANCEL's button cancels the download; a download that has ended answers at once,
+; Wait in an installer that shows its pages: a download started in .onInit, while the dialog helper
+; (MSK_DIALOG_BUTTON) clicks through the folder page, is waited for in the section behind the
+; download dialog, whose text line the helper reads mid-way; Wait /CANCEL's button cancels the download; a download that has ended answers at once,
 ; without a window. Closes by itself.
 !include "MskTest.nsh"
 !include "MarlowSetupKit.nsh"
 Name "MarlowSetupKit background wait"
 AutoCloseWindow true
 ShowInstDetails hide
+InstallDir "$TEMP\MskBackgroundWait"  ; nothing is written there; the folder page needs one
 
 !ifndef MSK_DIALOG_BUTTON
   !error "MSK_DIALOG_BUTTON: the dialog helper program"
@@ -16,6 +17,7 @@ ShowInstDetails hide
 !define TEXT_LINE 139
 !define CANCEL_BUTTON 2
 
+Page directory
 Page instfiles
 
 Var Base
@@ -35,24 +37,24 @@ Function .onInit
   ${MSK_Init}
   ${MskTestServerInfo} address $Base
   StrCpy $Base "http://$Base"
-  ; 3 s of body.
-  ${MSK_DownloadBackground} "" "$Base/bytes?size=3000000&rate=1000000" "$PLUGINSDIR\payload.bin" \
+  ; 6 s of body.
+  ${MSK_DownloadBackground} "" "$Base/bytes?size=6000000&rate=1000000" "$PLUGINSDIR\payload.bin" \
                             $Payload
+  StrCpy $Helper "$PLUGINSDIR\msk_dialog_button.exe"
+  File "/oname=$Helper" "${MSK_DIALOG_BUTTON}"
+  Exec '"$Helper" "MarlowSetupKit background wait Setup: Installation Folder" 1 click 60000'
 FunctionEnd
 
 Section
-  StrCpy $Helper "$PLUGINSDIR\msk_dialog_button.exe"
-  File "/oname=$Helper" "${MSK_DIALOG_BUTTON}"
-
   ${StartHelper} ${TEXT_LINE} text@50 60000 text
   ${MSK_Wait} `"/TEXT=@PERCENT@ of @TOTAL@"` $Payload $0
   ${MskCheck} $0 == "OK" "Wait behind the dialog"
   ${MskHelperLine} text 2 $1
   !insertmacro MskLogLine "the text line after 50 %: $1"
   StrCpy $2 $1 "" -11
-  ${MskCheck} $2 == "% of 2.9 MB" "the text line of the Wait dialog"
+  ${MskCheck} $2 == "% of 5.7 MB" "the text line of the Wait dialog"
   ${MSK_Sha256} "$PLUGINSDIR\payload.bin" $1
-  ${MskCheck} $1 == "99f8e21e51296b46f208f38998c0b1cd80dbc82a5d66fcb515fc7f4afcadd81d" \
+  ${MskCheck} $1 == "c6c4c3a32317c9405c5116c79daea18abf45cb6b0cb582387d4cf6b51a8b9731" \
               "the file waited for"
 
   ; Ended already: the answer at once, and no window.
