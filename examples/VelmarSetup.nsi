@@ -1,7 +1,8 @@
-; Example installer for MarlowSetupKit: downloads its payload behind the skinned download dialog
-; (retrying by itself, checking its SHA-256, with a Cancel button), offers "Try Again" when the
-; download still fails, skins its instfiles page and its uninstaller, and shows what the library
-; knows about the user.
+; Example installer for MarlowSetupKit: starts downloading its payload in the background as it
+; starts (retrying by itself, checking its SHA-256), waits for it in its section behind the skinned
+; download dialog (with a Cancel button), offers "Try Again" when the download failed and then
+; downloads in the foreground, skins its instfiles page and its uninstaller, and shows what the
+; library knows about the user.
 ;
 ;   makensis -DMSK_TARGET=amd64-unicode -DOUTFILE=VelmarSetup.exe VelmarSetup.nsi
 ;
@@ -58,8 +59,16 @@ Function un.SkinInstFiles
   ${MSK_CaptureUninstallDialog} $HWNDPARENT $0
 FunctionEnd
 
+Var Payload  ; the background download's id, or why it did not start
+
+; The payload is on its way while the user reads the pages: into the plug-ins folder, as the
+; installation folder is still to be chosen. Three more tries 1, 2 and 4 s apart, resuming where a
+; broken connection left off; an empty /SHA256= checks nothing.
 Function .onInit
   ${MSK_Init}
+  Call ReadUrlOption
+  Call ReadSha256Option
+  ${MSK_DownloadBackground} "/RETRY=3 /SHA256=$R5" $R1 "$PLUGINSDIR\velmar-payload.exe" $Payload
 FunctionEnd
 
 Function un.onInit
@@ -109,14 +118,19 @@ Section "Velmar"
   Call ReadUrlOption
   Call ReadSha256Option
 
-  StrCpy $R2 0  ; attempts the user saw
+  StrCpy $R2 1  ; attempts the user saw
+  DetailPrint "Downloading $R1 (attempt $R2)"
+  ${MSK_Wait} "/CANCEL" $Payload $0
+  StrCmp $0 "OK" 0 download_failed
+    CopyFiles /SILENT "$PLUGINSDIR\velmar-payload.exe" "$INSTDIR\velmar-payload.exe"
+    Delete "$PLUGINSDIR\velmar-payload.exe"
+    Goto downloaded
   download:
     IntOp $R2 $R2 + 1
     DetailPrint "Downloading $R1 (attempt $R2)"
-    ; Three more tries 1, 2 and 4 s apart, resuming where a broken connection left off; an empty
-    ; /SHA256= checks nothing.
     ${MSK_Download} "/RETRY=3 /CANCEL /SHA256=$R5" $R1 "$INSTDIR\velmar-payload.exe" $0
     StrCmp $0 "OK" downloaded
+  download_failed:
     DetailPrint "The download failed: $0"
     IfSilent failed
     StrCmp $0 "Cancelled" failed

@@ -9,6 +9,10 @@
 ;   ${MSK_Download} "/RETRY=3 /CANCEL" "http://example.test/payload.bin" "$TEMP\payload.bin" $0
 ;                                                                    ; $0 = "OK" or why not
 ;
+; In the background: start in .onInit, wait where the file is needed:
+;   ${MSK_DownloadBackground} "/RETRY=3" "http://example.test/payload.bin" "$TEMP\payload.bin" $R9
+;   ${MSK_Wait} "/CANCEL" $R9 $0                                    ; $0 = "OK" or why not
+;
 ; Where makensis finds the DLL: with the release unpacked over NSIS (or next to the script, added
 ; with "!addplugindir /x86-unicode" and "/amd64-unicode"), in the plug-in folder of the installer's
 ; target, like any plug-in; nothing else to define. Or, for a DLL anywhere else, define
@@ -86,6 +90,41 @@
   Pop ${RESULT}
 !macroend
 !define MSK_Download "!insertmacro MSK_Download"
+
+; Starts downloading URL into PATH in the background and answers at once. OPTIONS: those of
+; MSK_Download that apply to the transfer (/RETRY, /STALL, /SHA256, /HEADER, /PROXY ...). ID: the
+; download's id (a positive number), or the line saying why it was not started ("Unknown option
+; /X", "Missing url or path").
+!macro MSK_DownloadBackground OPTIONS URL PATH ID
+  MarlowSetupKit::Download /BACKGROUND ${OPTIONS} `${URL}` `${PATH}`
+  Pop ${ID}
+!macroend
+!define MSK_DownloadBackground "!insertmacro MSK_DownloadBackground"
+
+; Waits for the background download ID behind the download dialog (none with /SILENT, in a silent
+; installer, or when it has ended already). OPTIONS: "", /SILENT, /CANCEL, /TEXT=pattern. RESULT:
+; what MSK_Download would have answered ("OK", "HTTP 404", "Cancelled", ...), or "Unknown id ID".
+!macro MSK_Wait OPTIONS ID RESULT
+  MarlowSetupKit::Wait ${OPTIONS} `${ID}`
+  Pop ${RESULT}
+!macroend
+!define MSK_Wait "!insertmacro MSK_Wait"
+
+; OUT: PATTERN with the /TEXT placeholders and @STATE@ (waiting, running, done), @RESULT@,
+; @RECEIVED_B@ and @TOTAL_B@ filled in for the background download ID; or "Unknown id ID".
+!macro MSK_Query ID PATTERN OUT
+  MarlowSetupKit::Query `${ID}` `${PATTERN}`
+  Pop ${OUT}
+!macroend
+!define MSK_Query "!insertmacro MSK_Query"
+
+; Ends the background download ID (its partial file removed; MSK_Wait then answers "Cancelled").
+; RESULT: "OK", or "Unknown id ID".
+!macro MSK_Cancel ID RESULT
+  MarlowSetupKit::Cancel `${ID}`
+  Pop ${RESULT}
+!macroend
+!define MSK_Cancel "!insertmacro MSK_Cancel"
 
 ; OUT: the SHA-256 of FILE as 64 lower-case hex digits, or "" when it cannot be read.
 !macro MSK_Sha256 FILE OUT

@@ -205,11 +205,4 @@ DownloadOutcome RunAttempt(const std::wstring& url, const std::wstring& path,
       .outcome;
 }
 
-EngineSession::~EngineSession() {
-  try {
-    hftp::TearDownEngine();
-  } catch (...) {
-  }
-}
-
 }  // namespace download

@@ -3,7 +3,7 @@
 // file through a TransferSink, the caller's thread waits for the outcome (asking whether the
 // machine is online every two seconds), and attempts follow one another as the request says.
 //
-//   download::EngineSession engine;                       // ends the engine's threads at its end
+//   download::EngineSession engine;                       // holds the engine's threads
 //   download::DownloadRequest request{L"http://host/file", L"C:\\file"};
 //   request.retries = 3;
 //   request.sha256 = "9f86d0...";
@@ -32,14 +32,15 @@
 // the URL (download/ProxyRoute.h), each attempt trying them in order until one can be connected
 // to; RunAttempt keeps the engine's default proxy (libcurl's environment variables).
 //
-// Neither ends the engine: whoever runs jobs owns its lifetime (EngineSession), so that jobs may
-// share it.
+// Neither ends the engine: whoever runs jobs holds it (download/EngineSession.h), so that jobs
+// may share it.
 //
 // Thread-safety: both block their caller, which must not be a thread the view needs in order to
 // stay responsive. Jobs may run on several threads at once; an EngineSession must end only after
 // every job that uses the engine has returned.
 
 #include "download/CancelSignal.h"
+#include "download/EngineSession.h"
 #include "download/Outcome.h"
 #include "download/ProgressView.h"
 #include "hftp/RequestOptions.h"
@@ -79,15 +80,5 @@ DownloadOutcome RunJob(const DownloadRequest& request, hftp::ServiceFactory& fac
 DownloadOutcome RunAttempt(const std::wstring& url, const std::wstring& path,
                            const hftp::RequestOptions& options, hftp::ServiceFactory& factory,
                            ProgressView* view, const JobEnvironment& environment = {}) noexcept;
-
-// Owns the engine's shared threads for as long as it lives: its end tears them down
-// (hftp/EngineTeardown.h), after every job that used them has returned.
-class EngineSession {
- public:
-  EngineSession() = default;
-  ~EngineSession();
-  EngineSession(const EngineSession&) = delete;
-  EngineSession& operator=(const EngineSession&) = delete;
-};
 
 }  // namespace download

@@ -6,8 +6,9 @@
 //     void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override { ... }
 //   };
 //
-// Thread-safety: ShowPercent and ShowBytes are called on the engine's transfer thread, ShowRoute on
-// the download's, never on the thread that owns the display; implementations hand the values over
+// Thread-safety: ShowPercent and ShowBytes are called on the engine's transfer thread (or on a
+// thread that relays a background job's progress, download/BackgroundJobs.h), ShowRoute on the
+// download's, never on the thread that owns the display; implementations hand the values over
 // themselves (the dialog posts a message for the percentage and keeps the byte counts in atomics
 // that its timer reads).
 

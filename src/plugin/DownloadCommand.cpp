@@ -75,7 +75,7 @@ std::wstring ExpectedSigners(const std::vector<std::wstring>& signers) {
 enum class Applied { Yes, Invalid, Unknown };
 
 bool IsKnownFlag(const std::wstring& name) noexcept {
-  return name == L"SILENT" || name == L"CANCEL";
+  return name == L"SILENT" || name == L"CANCEL" || name == L"BACKGROUND";
 }
 
 bool TakesValue(const std::wstring& name) noexcept {
@@ -99,7 +99,9 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   // Flags take no value, the others need one (which may be empty).
   if (flag == given.has_value()) return Applied::Invalid;
   if (flag) {
-    (name == L"SILENT" ? command.silent : command.look.cancelButton) = true;
+    (name == L"SILENT"       ? command.silent
+     : name == L"BACKGROUND" ? command.background
+                             : command.look.cancelButton) = true;
     return Applied::Yes;
   }
   const std::wstring& value = *given;

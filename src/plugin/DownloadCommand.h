@@ -29,6 +29,7 @@ namespace plugin {
 struct DownloadCommand {
   download::DownloadRequest request;  // url, path, retries, checksum and the transfer's options
   bool silent = false;                // /SILENT: no window at all
+  bool background = false;            // /BACKGROUND: start it, answer its id, wait later
   ui::DownloadDialogLook look;        // the text line always; /CANCEL adds the button
 };
 

@@ -2,8 +2,9 @@
 // a script shows after a failed download. Neither lets an exception reach the host.
 //
 // HTTPDownload makes one attempt within kStallLimit and kConnectLimit and answers 1 exactly when
-// the transfer completed and the file is at the path. It owns the engine for the one call: the
-// engine's threads are torn down when the download has ended, also when nothing was started.
+// the transfer completed and the file is at the path. It holds the engine for the one call: the
+// engine's threads are torn down when the download has ended, also when nothing was started,
+// unless background downloads still hold them (download/EngineSession.h).
 #include "download/Job.h"
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
@@ -27,7 +28,7 @@ constexpr std::chrono::seconds kStallLimit{30};    // no byte received for this 
 constexpr std::chrono::seconds kConnectLimit{30};  // connecting, name lookup included
 
 bool Download(const std::wstring& url, const std::wstring& path) {
-  const download::EngineSession engine;  // torn down after the dialog's thread has ended
+  const download::EngineSession engine;  // released after the dialog's thread has ended
   hftp::RequestOptions limits;
   limits.stallTimeout = kStallLimit;
   limits.connectTimeout = kConnectLimit;

@@ -35,13 +35,21 @@ int MSK_EXPORT CaptureUninstallDialog(HWND window);
 
 // Plug-in commands, as NSIS calls them (`MarlowSetupKit::Download [options] url path`): arguments
 // from the stack, one result line pushed back, never longer than the installer's string size.
-// Download answers "OK" or why not; Sha256 answers a file's lower-case hex digest or ""; Signer
-// answers the name of a file's verified Authenticode signer or "".
+// Download answers "OK" or why not (with /BACKGROUND: the download's id); Sha256 answers a file's
+// lower-case hex digest or ""; Signer answers the name of a file's verified Authenticode signer or
+// "". Wait answers a background download's result line, Query its state in a pattern, Cancel
+// "OK"; the three answer "Unknown id <id>" for an id that names none.
 void MSK_EXPORT Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                          extra_parameters* extra);
 void MSK_EXPORT Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra);
 void MSK_EXPORT Signer(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                       extra_parameters* extra);
+void MSK_EXPORT Wait(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                     extra_parameters* extra);
+void MSK_EXPORT Query(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                      extra_parameters* extra);
+void MSK_EXPORT Cancel(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra);
 
 }  // extern "C"

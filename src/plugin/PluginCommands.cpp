@@ -1,15 +1,16 @@
 // The plug-in commands, called by NSIS scripts as `MarlowSetupKit::Download ...`,
 // `MarlowSetupKit::Sha256 file` and `MarlowSetupKit::Signer file`: arguments from the stack, one
-// result line back onto it. None lets an exception reach the host.
+// result line back onto it. None lets an exception reach the host. `Download /BACKGROUND` answers
+// the id of a background download (plugin/BackgroundCommands.cpp waits for it).
 #include "download/CancelSignal.h"
 #include "download/Job.h"
-#include "hftp/EngineTeardown.h"
-#include "plugin/CapturedDialog.h"
+#include "plugin/BackgroundDownloads.h"
 #include "plugin/DownloadCommand.h"
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
 #include "plugin/PluginCall.h"
 #include "plugin/PluginServiceFactory.h"
+#include "plugin/Unloading.h"
 #include "tools/AuthenticodeSignature.h"
 #include "tools/FileDigest.h"
 #include "ui/ProgressDialog.h"
@@ -19,20 +20,6 @@
 #include <vector>
 
 namespace {
-
-// NSIS is about to unload the library: nothing of ours may stay in its windows, and libcurl's
-// global state goes here, on the installer's thread, rather than under the loader lock at the
-// unload itself. Every download has ended (the commands return only then), so no transfer can run.
-UINT_PTR ReleaseAtUnload(NSPIM message) {
-  if (message != NSPIM_UNLOAD) return 0;
-  plugin::CapturedDialog::Instance().Release();
-  try {
-    hftp::TearDownEngine();
-  } catch (...) {
-  }
-  hftp::ReleaseGlobalState();
-  return 0;
-}
 
 // The options, then url and path: options as long as arguments begin with "/", then two more.
 std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
@@ -48,7 +35,8 @@ std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
 }
 
 download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, bool silent) {
-  // This call owns the engine: its threads end with the download.
+  // This call holds the engine: its threads end with the download unless background downloads
+  // still hold them.
   const download::EngineSession engine;
   const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
   if (silent) {
@@ -73,7 +61,7 @@ extern "C" {
 void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
               extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&ReleaseAtUnload);
+  call.OnUnload(&plugin::AtUnload);
   plugin::ModuleState::Instance().RecordSkinModule();
   std::wstring result;
   try {
@@ -83,8 +71,12 @@ void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTo
       result = parsed.error;
     } else {
       const plugin::DownloadCommand& command = *parsed.command;
-      const bool silent = command.silent || call.InstallerIsSilent();
-      result = plugin::DownloadResultText(Run(command, call.Parent(), silent), command);
+      if (command.background) {
+        result = plugin::background::Start(command);
+      } else {
+        const bool silent = command.silent || call.InstallerIsSilent();
+        result = plugin::DownloadResultText(Run(command, call.Parent(), silent), command);
+      }
     }
   } catch (...) {
     result = L"Download failed";
@@ -95,7 +87,7 @@ void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTo
 void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
             extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&ReleaseAtUnload);
+  call.OnUnload(&plugin::AtUnload);
   std::wstring result;
   try {
     if (const std::optional<std::wstring> file = call.Pop()) {
@@ -112,7 +104,7 @@ void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
 void Signer(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
             extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&ReleaseAtUnload);
+  call.OnUnload(&plugin::AtUnload);
   std::wstring result;
   try {
     if (const std::optional<std::wstring> file = call.Pop()) {

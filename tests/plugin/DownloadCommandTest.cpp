@@ -41,6 +41,7 @@ TEST(DownloadArguments, DefaultsWithoutOptions) {
   EXPECT_TRUE(command.request.options.headers.empty());
   EXPECT_FALSE(command.request.options.proxy.has_value());
   EXPECT_FALSE(command.silent);
+  EXPECT_FALSE(command.background);
   EXPECT_TRUE(command.look.textLine);
   EXPECT_TRUE(command.look.marquee);
   EXPECT_FALSE(command.look.cancelButton);
@@ -55,6 +56,7 @@ TEST(DownloadArguments, EachOptionSetsWhatItNames) {
   const Case cases[] = {
       {{L"/SILENT"}, [](const DownloadCommand& c) { return c.silent; }},
       {{L"/cancel"}, [](const DownloadCommand& c) { return c.look.cancelButton; }},
+      {{L"/Background"}, [](const DownloadCommand& c) { return c.background && !c.silent; }},
       {{L"/Retry=3"}, [](const DownloadCommand& c) { return c.request.retries == 3; }},
       {{L"/RETRY=0"}, [](const DownloadCommand& c) { return c.request.retries == 0; }},
       {{L"/STALL=0"},

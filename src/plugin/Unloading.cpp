@@ -1,0 +1,28 @@
+#include "plugin/Unloading.h"
+
+#include "download/EngineSession.h"
+#include "hftp/EngineTeardown.h"
+#include "plugin/BackgroundDownloads.h"
+#include "plugin/CapturedDialog.h"
+
+namespace plugin {
+
+UINT_PTR AtUnload(NSPIM message) {
+  if (message != NSPIM_UNLOAD) return 0;
+  CapturedDialog::Instance().Release();
+  // A background download that did not end in time keeps the library (pinned) and libcurl's
+  // state: its thread still uses both.
+  if (!background::ShutDown()) return 0;
+  // libcurl's global state goes here, on the installer's thread, rather than under the loader lock
+  // at the unload itself. Every foreground download has ended (the commands return only then) and
+  // the background ones are gone, so no transfer can run.
+  if (download::EngineSession::Holders() != 0) return 0;
+  try {
+    hftp::TearDownEngine();
+  } catch (...) {
+  }
+  hftp::ReleaseGlobalState();
+  return 0;
+}
+
+}  // namespace plugin

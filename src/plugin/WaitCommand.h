@@ -1,0 +1,35 @@
+#pragma once
+// What `MarlowSetupKit::Wait [/SILENT] [/CANCEL] [/TEXT=pattern] id` asks for, read from its
+// arguments in the order the script wrote them.
+//
+//   plugin::ParsedWait parsed = plugin::ParseWaitArguments({L"/CANCEL", L"3"});
+//   if (!parsed.command) call.Push(parsed.error);   // e.g. "Unknown option /FOO"
+//
+// Option names are matched in any case, as the Download command's are; /SILENT and /CANCEL take
+// no value, /TEXT one (which may be empty: the default wording).
+//
+// Pure functions: thread-safe.
+
+#include "ui/ProgressDialog.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plugin {
+
+struct WaitCommand {
+  std::wstring id;
+  bool silent = false;          // /SILENT: no window at all
+  ui::DownloadDialogLook look;  // the text line always; /CANCEL adds the button
+};
+
+struct ParsedWait {
+  std::optional<WaitCommand> command;
+  std::wstring error;  // when there is no command: the result line that says why
+};
+
+// `arguments`: the options, then the id (anything after it is not looked at).
+ParsedWait ParseWaitArguments(const std::vector<std::wstring>& arguments);
+
+}  // namespace plugin
