@@ -89,7 +89,12 @@ TEST_F(Https, OnlyAServerWithAVerifiedCertificateDelivers) {
 // Building the machine's roots takes long the first time; it must not happen on the shared worker,
 // which runs every other transfer, nor for a transfer that starts on plain http.
 TEST_F(Https, TheRootsAreBuiltByTheCreatorOfATransferThatStartsOnHttps) {
-  ASSERT_FALSE(detail::PlatformTrustedRootsBuiltForTesting());
+  // The roots are built once per process: only a process that has made no https transfer yet can
+  // show who builds them (CTest runs each test in a process of its own; the 32-bit guest runs a
+  // whole program in one).
+  if (detail::PlatformTrustedRootsBuiltForTesting()) {
+    GTEST_SKIP() << "an earlier test of this process built the roots";
+  }
   for (const std::string& url :
        {TestServer::Url("/bytes?size=1000"), TestServer::HttpsUrl("good", "/bytes?size=1000")}) {
     SCOPED_TRACE(url);

@@ -37,8 +37,9 @@ Function .onInit
   ${MSK_Init}
   ${MskTestServerInfo} address $Base
   StrCpy $Base "http://$Base"
-  ; 6 s of body.
-  ${MSK_DownloadBackground} "" "$Base/bytes?size=6000000&rate=1000000" "$PLUGINSDIR\payload.bin" \
+  ; 20 s of body: still running when the section waits, also under emulation, where clicking
+  ; through the folder page takes seconds.
+  ${MSK_DownloadBackground} "" "$Base/bytes?size=6000000&rate=300000" "$PLUGINSDIR\payload.bin" \
                             $Payload
   StrCpy $Helper "$PLUGINSDIR\msk_dialog_button.exe"
   File "/oname=$Helper" "${MSK_DIALOG_BUTTON}"
