@@ -54,6 +54,20 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND paren
   return outcome;
 }
 
+// A command that takes a file and answers one text about it: empty when there is no file argument
+// or the answer throws (out of memory).
+template <typename Answer>
+void AnswerAboutFile(plugin::PluginCall& call, const Answer& answer) {
+  call.OnUnload(&plugin::AtUnload);
+  std::wstring result;
+  try {
+    if (const std::optional<std::wstring> file = call.Pop()) result = answer(*file);
+  } catch (...) {
+    result.clear();
+  }
+  call.Push(result);
+}
+
 }  // namespace
 
 extern "C" {
@@ -87,37 +101,22 @@ void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTo
 void Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
             extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&plugin::AtUnload);
-  std::wstring result;
-  try {
-    if (const std::optional<std::wstring> file = call.Pop()) {
-      if (const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(*file)) {
-        result.assign(digest->begin(), digest->end());  // hex digits: ASCII
-      }
-    }
-  } catch (...) {
-    result.clear();
-  }
-  call.Push(result);
+  AnswerAboutFile(call, [](const std::wstring& file) {
+    const std::optional<std::string> digest = Tools::SystemTools::Sha256OfFile(file);
+    return digest ? std::wstring(digest->begin(), digest->end())  // hex digits: ASCII
+                  : std::wstring();
+  });
 }
 
 void Signer(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
             extra_parameters* extra) {
   plugin::PluginCall call(parent, stringSize, variables, stackTop, extra);
-  call.OnUnload(&plugin::AtUnload);
-  std::wstring result;
-  try {
-    if (const std::optional<std::wstring> file = call.Pop()) {
-      Tools::SystemTools::Signature signature =
-          Tools::SystemTools::VerifyAuthenticodeSignature(*file);
-      if (signature.verdict == Tools::SystemTools::SignatureVerdict::Verified) {
-        result = std::move(signature.signer);
-      }
-    }
-  } catch (...) {
-    result.clear();
-  }
-  call.Push(result);
+  AnswerAboutFile(call, [](const std::wstring& file) {
+    Tools::SystemTools::Signature signature = Tools::SystemTools::VerifyAuthenticodeSignature(file);
+    return signature.verdict == Tools::SystemTools::SignatureVerdict::Verified
+               ? std::move(signature.signer)
+               : std::wstring();
+  });
 }
 
 }  // extern "C"
