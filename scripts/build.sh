@@ -3,6 +3,7 @@
 #   scripts/build.sh win64 win32
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/compiler-cache.sh
 [ $# -gt 0 ] || set -- native win64 win32
 for preset in "$@"; do
   echo "== build $preset"

@@ -5,6 +5,7 @@
 #   scripts/package.sh [--out FOLDER]    (default: dist)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/compiler-cache.sh
 out=dist
 if [ "${1:-}" = --out ]; then out=${2:?--out needs a folder}; fi
 
