@@ -2,7 +2,8 @@
 # Runs one makensis-built installer under wine32 in the emulated guest, as an installer test is
 # run there (display, loopback test server, MSK_TEST_LOG), and prints what it logged.
 #   tests/guest/run-installer.sh INSTALLER.exe [INSTALLER ARGUMENTS...]   (default argument: /S)
-# Exit status: the installer's. For trying an x86-unicode installer by hand; the installer tests
+# Environment: MSK_GUEST_TIMEOUT (the whole guest run, s; default 600), MSK_GUEST_TEST_TIMEOUT
+# (the installer, s; default 420). Exit status: the installer's. For trying an x86-unicode installer by hand; the installer tests
 # of a build run with tests/guest/run-win32-tests.sh.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +20,7 @@ echo "installer $name $installer $*" >"$results/plan"
 python3 "$src/tests/server/msk_test_tls.py" make-pki "$results/pki" >/dev/null
 
 "$here/run.sh" --timeout "${MSK_GUEST_TIMEOUT:-600}" \
+  --env "MSK_GUEST_TEST_TIMEOUT=${MSK_GUEST_TEST_TIMEOUT:-420}" \
   --share-ro "$src" --share-ro "$(dirname "$installer")" --share "$results" \
   -- bash "$here/win32-suite.sh" "$results" || true
 for f in log testlog; do
