@@ -38,7 +38,8 @@ int MSK_EXPORT CaptureUninstallDialog(HWND window);
 // Download answers "OK" or why not (with /BACKGROUND: the download's id); Sha256 answers a file's
 // lower-case hex digest or ""; Signer answers the name of a file's verified Authenticode signer or
 // "". Wait answers a background download's result line, Query its state in a pattern, Cancel
-// "OK"; the three answer "Unknown id <id>" for an id that names none.
+// "OK"; the three answer "Unknown id <id>" for an id that names none. Skin (folder or /PLAIN)
+// answers "OK" or the line saying why the folder was refused.
 void MSK_EXPORT Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                          extra_parameters* extra);
 void MSK_EXPORT Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
@@ -51,5 +52,7 @@ void MSK_EXPORT Query(HWND parent, int stringSize, wchar_t* variables, stack_t**
                       extra_parameters* extra);
 void MSK_EXPORT Cancel(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra);
+void MSK_EXPORT Skin(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                     extra_parameters* extra);
 
 }  // extern "C"
