@@ -53,9 +53,9 @@ std::wstring InFolder(const std::wstring& folder, const wchar_t* file) {
 // bitmap. `refusal` says why a bitmap that was read does not fit its piece.
 gdi::UniqueHBitmap ReadPiece(const std::wstring& folder, const SkinPiece& piece,
                              std::optional<std::wstring>& refusal) {
-  gdi::UniqueHBitmap picture(static_cast<HBITMAP>(
-      ::LoadImageW(nullptr, InFolder(folder, piece.file).c_str(), IMAGE_BITMAP, 0, 0,
-                   LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  gdi::UniqueHBitmap picture(
+      static_cast<HBITMAP>(::LoadImageW(nullptr, InFolder(folder, piece.file).c_str(), IMAGE_BITMAP,
+                                        0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!picture) return {};
   BITMAP info{};
   if (::GetObjectW(picture.Get(), sizeof info, &info) != sizeof info) return {};

@@ -7,6 +7,7 @@
 #include "support/SkinBitmaps.h"
 #include "support/SkinFolder.h"
 #include "tools/WindowsHandles.h"
+#include "ui/ErrorDialog.h"
 #include "ui/ProgressDialog.h"
 #include "ui/SkinPictures.h"
 
@@ -92,7 +93,8 @@ TEST_F(SkinPicturesTest, AFolderThatDoesNotFitIsRefusedWithItsReasonAndChangesNo
 }
 
 TEST_F(SkinPicturesTest, AFolderIsTakenWithOrWithoutItsTrailingBackslash) {
-  ASSERT_TRUE(msk::test::WriteSwappedPiece(folder_.Root(), L"bar_fill.bmp", BuiltIn(), IDB_BAR_FILL));
+  ASSERT_TRUE(
+      msk::test::WriteSwappedPiece(folder_.Root(), L"bar_fill.bmp", BuiltIn(), IDB_BAR_FILL));
   const Pixels ours = msk::test::SkinBitmap(BuiltIn(), IDB_BAR_FILL);
   for (const std::wstring& given : {folder_.Root(), folder_.Root() + L"\\"}) {
     ui::UseBuiltInSkin();
@@ -103,7 +105,8 @@ TEST_F(SkinPicturesTest, AFolderIsTakenWithOrWithoutItsTrailingBackslash) {
   }
 }
 
-// The download dialog at 42 %, as the screen shows it: its client area and its bar.
+// The download dialog as Download /CANCEL shows it at 42 % of a known size, as the screen shows
+// it: its client area and its bar.
 struct Shown {
   std::optional<Pixels> dialog;
   std::optional<Pixels> bar;
@@ -114,14 +117,22 @@ Shown ShowDownloadDialog(const std::string& artifact) {
   const Tools::UniqueKernelHandle taken(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   msk::test::DialogDriver driver(::GetCurrentThreadId(), [&](HWND dialog) {
     const HWND bar = ::GetDlgItem(dialog, IDC_DOWNLOAD_PROGRESS);
-    for (int i = 0; i < 500 && ::SendMessageW(bar, PBM_GETPOS, 0, 0) != 42; ++i) ::Sleep(10);
+    const HWND line = ::GetDlgItem(dialog, ui::kDownloadTextControl);
+    for (int i = 0; i < 500 && (::SendMessageW(bar, PBM_GETPOS, 0, 0) != 42 ||
+                                ::GetWindowTextLengthW(line) == 0);
+         ++i) {
+      ::Sleep(10);
+    }
     ::InvalidateRect(dialog, nullptr, TRUE);
     shown.dialog = Pixels::OfWindowClient(dialog);
     shown.bar = Pixels::OfWindowClient(bar);
     ::SetEvent(taken.Get());
   });
-  ui::RunDownloadDialog(nullptr, ui::DownloadDialogLook{},
+  ui::DownloadDialogLook look;
+  look.textLine = look.cancelButton = true;
+  ui::RunDownloadDialog(nullptr, look,
                         [&](download::ProgressView* view, const download::CancelSignal&) {
+                          view->ShowBytes(1'321'000, 3'145'728);
                           view->ShowPercent(42);
                           ::WaitForSingleObject(taken.Get(), 30000);
                           return true;
@@ -167,15 +178,35 @@ TEST_F(SkinPicturesTest, TheDownloadDialogShowsTheFoldersPicturesAndOursForAMiss
   }
 }
 
-TEST_F(SkinPicturesTest, ThePlainLookShowsSystemColoursAndNoPictureOfOurs) {
-  ui::UsePlainLook();
-  const Shown shown = ShowDownloadDialog("skin-plain");
-  ASSERT_TRUE(shown.dialog && shown.bar);
+// The connection-error dialog as the screen shows it; Cancel then ends it.
+std::optional<Pixels> ShowErrorDialog() {
+  std::optional<Pixels> shown;
+  msk::test::DialogDriver driver(::GetCurrentThreadId(), [&](HWND dialog) {
+    ::InvalidateRect(dialog, nullptr, TRUE);
+    shown = Pixels::OfWindowClient(dialog);
+    msk::test::ClickButton(dialog, IDC_CANCEL_BUTTON);
+  });
+  EXPECT_FALSE(ui::RunErrorDialog());
+  EXPECT_TRUE(driver.Finish().sawDialog);
+  return shown;
+}
+
+void ExpectFaceColour(const Pixels& shown, const char* what) {
   const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
   for (int y = kBackgroundSample.top; y < kBackgroundSample.bottom; ++y) {
     for (int x = kBackgroundSample.left; x < kBackgroundSample.right; ++x)
-      ASSERT_EQ(shown.dialog->At(x, y), face) << "background at " << x << "," << y;
+      ASSERT_EQ(shown.At(x, y), face) << what << " at " << x << "," << y;
   }
+}
+
+TEST_F(SkinPicturesTest, ThePlainLookShowsSystemColoursAndNoPictureOfOurs) {
+  ui::UsePlainLook();
+  const std::optional<Pixels> error = ShowErrorDialog();
+  ASSERT_TRUE(error);
+  ExpectFaceColour(*error, "the connection-error dialog");
+  const Shown shown = ShowDownloadDialog("skin-plain");
+  ASSERT_TRUE(shown.dialog && shown.bar);
+  ExpectFaceColour(*shown.dialog, "the download dialog");
   const int width = shown.bar->Width();
   EXPECT_EQ(shown.bar->At(0, 0), ::GetSysColor(COLOR_BTNSHADOW)) << "the sunken edge";
   EXPECT_EQ(shown.bar->At(kFillColumn, 4), ::GetSysColor(COLOR_HIGHLIGHT)) << "filled";
