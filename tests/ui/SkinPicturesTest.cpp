@@ -19,6 +19,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -105,6 +106,24 @@ TEST_F(SkinPicturesTest, AFolderIsTakenWithOrWithoutItsTrailingBackslash) {
   }
 }
 
+// `window`'s client area once it has settled: two captures 100 ms apart that agree (a window
+// that was just shown may not have reached the screen yet), or the last one after two seconds.
+Pixels SettledClient(HWND window) {
+  ::InvalidateRect(window, nullptr, TRUE);
+  ::SendMessageW(window, WM_NULL, 0, 0);  // its thread is running its message loop
+  ::Sleep(100);
+  Pixels shown = Pixels::OfWindowClient(window);
+  for (int i = 0; i < 20; ++i) {
+    ::Sleep(100);
+    Pixels again = Pixels::OfWindowClient(window);
+    const bool settled =
+        again.FirstDifference(0, 0, again.Width(), again.Height(), shown, 0, 0) == "";
+    shown = std::move(again);
+    if (settled) break;
+  }
+  return shown;
+}
+
 // The download dialog as Download /CANCEL shows it at 42 % of a known size, as the screen shows
 // it: its client area and its bar.
 struct Shown {
@@ -123,8 +142,7 @@ Shown ShowDownloadDialog(const std::string& artifact) {
          ++i) {
       ::Sleep(10);
     }
-    ::InvalidateRect(dialog, nullptr, TRUE);
-    shown.dialog = Pixels::OfWindowClient(dialog);
+    shown.dialog = SettledClient(dialog);
     shown.bar = Pixels::OfWindowClient(bar);
     ::SetEvent(taken.Get());
   });
@@ -182,8 +200,7 @@ TEST_F(SkinPicturesTest, TheDownloadDialogShowsTheFoldersPicturesAndOursForAMiss
 std::optional<Pixels> ShowErrorDialog() {
   std::optional<Pixels> shown;
   msk::test::DialogDriver driver(::GetCurrentThreadId(), [&](HWND dialog) {
-    ::InvalidateRect(dialog, nullptr, TRUE);
-    shown = Pixels::OfWindowClient(dialog);
+    shown = SettledClient(dialog);
     msk::test::ClickButton(dialog, IDC_CANCEL_BUTTON);
   });
   EXPECT_FALSE(ui::RunErrorDialog());
