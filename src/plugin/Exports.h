@@ -27,7 +27,8 @@ void MSK_EXPORT GetCommonDesktop(const wchar_t* flagText, wchar_t* out);
 void MSK_EXPORT Expand(const wchar_t* flagText, const wchar_t* text, wchar_t* out);
 void MSK_EXPORT GetInfo(const wchar_t* file, const wchar_t* key, wchar_t* out);
 
-// Skins: 1 when the window was subclassed, else 0.
+// Skins: 1 when the window was subclassed (after Skin /PLAIN: when it is a window, which keeps its
+// own look), else 0.
 int MSK_EXPORT CaptureInstallDialog(HWND window, HWND progressBar, HWND statusText);
 int MSK_EXPORT CaptureDialog(HWND window);
 void MSK_EXPORT Unload();
