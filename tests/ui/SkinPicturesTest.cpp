@@ -164,19 +164,32 @@ Shown ShowDownloadDialog(const std::string& artifact) {
 constexpr RECT kBackgroundSample{330, 70, 530, 150};
 constexpr int kFillColumn = 8;
 
-TEST_F(SkinPicturesTest, TheDownloadDialogShowsTheFoldersPicturesAndOursForAMissingOne) {
+TEST_F(SkinPicturesTest,
+       TheDownloadDialogShowsTheFoldersPicturesAndOursForAMissingOrUnreadableOne) {
   const Pixels background = msk::test::SkinBitmap(BuiltIn(), IDB_BACKGROUND);
   const Pixels fill = msk::test::SkinBitmap(BuiltIn(), IDB_BAR_FILL);
   const Pixels corner = msk::test::SkinBitmap(BuiltIn(), IDB_BAR_TOP_LEFT);
-  for (const bool fillMissing : {false, true}) {
-    SCOPED_TRACE(fillMissing ? "without bar_fill.bmp" : "the full set");
+  enum class Fill { InTheSet, Missing, NoBitmap };
+  for (const Fill given : {Fill::InTheSet, Fill::Missing, Fill::NoBitmap}) {
+    const bool fillMissing = given != Fill::InTheSet;
+    SCOPED_TRACE(given == Fill::InTheSet  ? "the full set"
+                 : given == Fill::Missing ? "without bar_fill.bmp"
+                                          : "bar_fill.bmp that is no bitmap");
     ScratchFolder folder;
     WriteSwappedSkin(folder);
-    if (fillMissing) {
+    if (given == Fill::Missing) {
       ASSERT_TRUE(::DeleteFileW(folder.Path(L"bar_fill.bmp").c_str()));
+    } else if (given == Fill::NoBitmap) {
+      const Tools::UniqueKernelHandle text(::CreateFileW(folder.Path(L"bar_fill.bmp").c_str(),
+                                                         GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+      DWORD written = 0;
+      ASSERT_TRUE(::WriteFile(text.Get(), "not a picture", 13, &written, nullptr));
     }
     ASSERT_EQ(ui::UseSkinFolder(folder.Root()), L"");
-    const Shown shown = ShowDownloadDialog(fillMissing ? "skin-without-fill" : "skin-custom");
+    const Shown shown = ShowDownloadDialog(given == Fill::InTheSet  ? "skin-custom"
+                                           : given == Fill::Missing ? "skin-without-fill"
+                                                                    : "skin-fill-no-bitmap");
     ASSERT_TRUE(shown.dialog && shown.bar);
     int distinct = 0;  // sampled pixels where the folder's picture differs from ours
     for (int y = kBackgroundSample.top; y < kBackgroundSample.bottom; y += 7) {
