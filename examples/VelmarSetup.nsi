@@ -66,6 +66,11 @@ Var Payload  ; the background download's id, or why it did not start
 ; broken connection left off; an empty /SHA256= checks nothing.
 Function .onInit
   ${MSK_Init}
+  ; To draw your own pictures instead of ours (README: "The installer's own skin"), extract their
+  ; BMP files and name the folder before any dialog or skin; /PLAIN draws none of ours:
+  ;   SetOutPath "$PLUGINSDIR\skin"
+  ;   File "skin\*.bmp"
+  ;   ${MSK_Skin} "$PLUGINSDIR\skin" $0  ; "OK", or why the folder was refused
   Call ReadUrlOption
   Call ReadSha256Option
   ${MSK_DownloadBackground} "/RETRY=3 /SHA256=$R5" $R1 "$PLUGINSDIR\velmar-payload.exe" $Payload

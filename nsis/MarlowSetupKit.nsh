@@ -126,6 +126,14 @@
 !macroend
 !define MSK_Cancel "!insertmacro MSK_Cancel"
 
+; The installer's own pictures from the BMP files in FOLDER, or none of ours with /PLAIN, for every
+; dialog and window skin after it. RESULT: "OK", or the line saying why the folder was refused.
+!macro MSK_Skin FOLDER RESULT
+  MarlowSetupKit::Skin `${FOLDER}`
+  Pop ${RESULT}
+!macroend
+!define MSK_Skin "!insertmacro MSK_Skin"
+
 ; OUT: the SHA-256 of FILE as 64 lower-case hex digits, or "" when it cannot be read.
 !macro MSK_Sha256 FILE OUT
   MarlowSetupKit::Sha256 `${FILE}`

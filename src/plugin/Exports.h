@@ -27,7 +27,8 @@ void MSK_EXPORT GetCommonDesktop(const wchar_t* flagText, wchar_t* out);
 void MSK_EXPORT Expand(const wchar_t* flagText, const wchar_t* text, wchar_t* out);
 void MSK_EXPORT GetInfo(const wchar_t* file, const wchar_t* key, wchar_t* out);
 
-// Skins: 1 when the window was subclassed, else 0.
+// Skins: 1 when the window was subclassed (after Skin /PLAIN: when it is a window, which keeps its
+// own look), else 0.
 int MSK_EXPORT CaptureInstallDialog(HWND window, HWND progressBar, HWND statusText);
 int MSK_EXPORT CaptureDialog(HWND window);
 void MSK_EXPORT Unload();
@@ -38,7 +39,8 @@ int MSK_EXPORT CaptureUninstallDialog(HWND window);
 // Download answers "OK" or why not (with /BACKGROUND: the download's id); Sha256 answers a file's
 // lower-case hex digest or ""; Signer answers the name of a file's verified Authenticode signer or
 // "". Wait answers a background download's result line, Query its state in a pattern, Cancel
-// "OK"; the three answer "Unknown id <id>" for an id that names none.
+// "OK"; the three answer "Unknown id <id>" for an id that names none. Skin (folder or /PLAIN)
+// answers "OK" or the line saying why the folder was refused.
 void MSK_EXPORT Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                          extra_parameters* extra);
 void MSK_EXPORT Sha256(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
@@ -51,5 +53,7 @@ void MSK_EXPORT Query(HWND parent, int stringSize, wchar_t* variables, stack_t**
                       extra_parameters* extra);
 void MSK_EXPORT Cancel(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra);
+void MSK_EXPORT Skin(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
+                     extra_parameters* extra);
 
 }  // extern "C"

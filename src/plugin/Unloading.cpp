@@ -4,12 +4,15 @@
 #include "hftp/EngineTeardown.h"
 #include "plugin/BackgroundDownloads.h"
 #include "plugin/CapturedDialog.h"
+#include "ui/SkinPictures.h"
 
 namespace plugin {
 
 UINT_PTR AtUnload(NSPIM message) {
   if (message != NSPIM_UNLOAD) return 0;
   CapturedDialog::Instance().Release();
+  // The skin's pictures go here rather than under the loader lock.
+  ui::UseBuiltInSkin();
   // A background download that did not end in time keeps the library (pinned) and libcurl's
   // state: its thread still uses both.
   if (!background::ShutDown()) return 0;

@@ -13,8 +13,8 @@
 
 namespace plugin {
 
-// Releases the window captured by CaptureDialog and cancels every background download, waiting
-// for them at most about a second.
+// Releases the window captured by CaptureDialog and the installer's skin pictures, and cancels
+// every background download, waiting for them at most about a second.
 UINT_PTR AtUnload(NSPIM message);
 
 }  // namespace plugin

@@ -5,7 +5,8 @@
 #include "ui/ControlRow.h"
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/PlainLook.h"
+#include "ui/SkinPictures.h"
 
 namespace ui {
 namespace {
@@ -30,7 +31,7 @@ ErrorDialog::ErrorDialog() noexcept
 
 LRESULT ErrorDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
-  background_ = LoadResourceBitmap(IDB_BACKGROUND);
+  background_ = SkinPicture(IDB_BACKGROUND);
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
   RECT layout{};  // the template's client area, in which its buttons were placed
@@ -53,6 +54,8 @@ LRESULT ErrorDialog::OnEraseBackground(UINT, WPARAM wParam, LPARAM, bool&) {
     const gdi::SelectionScope selected(memory.Get(), background_.Get());
     ::StretchBlt(dc, client.left, client.top, client.right - client.left,
                  client.bottom - client.top, memory.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
+  } else {
+    FillPlainBackground(dc, client);
   }
   return 1;
 }

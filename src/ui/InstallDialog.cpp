@@ -2,13 +2,13 @@
 
 #include "res/resource.h"
 #include "ui/BackgroundPaint.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/SkinPictures.h"
 
 #include <commctrl.h>
 
 namespace ui {
 InstallDialog::InstallDialog(HWND progressBar, HWND statusText) noexcept
-    : background_(LoadResourceBitmap(IDB_BACKGROUND)) {
+    : background_(SkinPicture(IDB_BACKGROUND)) {
   progress_.Attach(progressBar);
   // The skin draws its own frame: no static edge, and the frame is recalculated at once.
   const LONG_PTR extended = ::GetWindowLongPtrW(progressBar, GWL_EXSTYLE);

@@ -1,7 +1,7 @@
 #include "ui/PatternPiece.h"
 
 #include "ui/ModuleContext.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/SkinPictures.h"
 
 #include <utility>
 
@@ -28,7 +28,7 @@ bool PatternPiece::Load(UINT id) noexcept {
   Clear();
   {
     const SkinModuleAsResourceInstance skin;
-    bitmap_ = LoadResourceBitmap(id);
+    bitmap_ = SkinPicture(id);
   }
   if (bitmap_) brush_.Reset(::CreatePatternBrush(bitmap_.Get()));
   return static_cast<bool>(brush_);

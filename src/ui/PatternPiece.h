@@ -1,6 +1,6 @@
 #pragma once
-// One piece of a skin: a bitmap and a pattern brush made from it, both empty until loaded from the
-// skin module or cut from a bigger picture.
+// One piece of a skin: a bitmap and a pattern brush made from it, both empty until loaded (the
+// installer's own picture, ui/SkinPictures.h, else the skin module's) or cut from a bigger picture.
 //
 //   ui::PatternPiece fill;
 //   fill.Load(IDB_BAR_FILL);  // from the skin module (ui::module::SkinModule)
@@ -22,10 +22,10 @@ class PatternPiece {
  public:
   PatternPiece() noexcept = default;
 
-  // Loads bitmap `id` and makes the brush. An id of 0 loads nothing and answers false; otherwise
-  // what was held is deleted first, and the answer is whether the brush exists. The bitmap comes
-  // from the skin module: the resource instance is exchanged for the skin module handle for the
-  // duration of the load and exchanged back afterwards.
+  // Loads picture `id` (ui/SkinPictures.h) and makes the brush. An id of 0 loads nothing and
+  // answers false; otherwise what was held is deleted first, and the answer is whether the brush
+  // exists. A built-in picture comes from the skin module: the resource instance is exchanged for
+  // the skin module handle for the duration of the load and exchanged back afterwards.
   bool Load(UINT id) noexcept;
   // Copies the part `rect` of `source` (a bitmap compatible with `reference`) into a bitmap of its
   // own and makes the brush; what was held is deleted first. Answers whether the brush exists. A

@@ -6,7 +6,8 @@
 #include "ui/DialogOwner.h"
 #include "ui/DialogText.h"
 #include "ui/ModuleContext.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/PlainLook.h"
+#include "ui/SkinPictures.h"
 
 #include <commctrl.h>
 
@@ -79,7 +80,7 @@ LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   if (!look_.cancelButton) {
     ::EnableMenuItem(::GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   }
-  background_ = LoadResourceBitmap(IDB_BACKGROUND);
+  background_ = SkinPicture(IDB_BACKGROUND);
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
   ::MoveWindow(window, 0, 0, kWidth, kHeight, FALSE);
@@ -195,6 +196,8 @@ LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
     const gdi::UniqueHdc memory(::CreateCompatibleDC(dc));
     const gdi::SelectionScope selected(memory.Get(), background_.Get());
     ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+  } else {
+    FillPlainBackground(dc, client);
   }
   DrawDialogMessage(dc, client, kTextLeft, text_, font_.Get());
   return 0;

@@ -5,6 +5,9 @@
 //   const ui::gdi::UniqueHBitmap background = ui::LoadResourceBitmap(IDB_BACKGROUND);
 //   if (background) ui::PaintBackground(window, background.Get());
 //
+// The windows ask ui::SkinPicture (ui/SkinPictures.h), which falls back on this when the
+// installer's skin has no picture of its own.
+//
 // Thread-safety: any thread; the bitmap belongs to the caller.
 
 #include "ui/Gdi.h"

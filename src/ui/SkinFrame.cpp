@@ -1,7 +1,7 @@
 #include "ui/SkinFrame.h"
 
 #include "res/resource.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/SkinPictures.h"
 
 namespace ui {
 
@@ -13,7 +13,7 @@ SkinFrame::SkinFrame() noexcept {
   bottomRight_.Load(IDB_BAR_BOTTOM_RIGHT);
   topLeft_.Load(IDB_BAR_TOP_LEFT);
   topRight_.Load(IDB_BAR_TOP_RIGHT);
-  top_ = LoadResourceBitmap(IDB_BAR_TOP);
+  top_ = SkinPicture(IDB_BAR_TOP);
 }
 
 void SkinFrame::Paint(HDC dc, int width, int height) const noexcept {

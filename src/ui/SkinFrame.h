@@ -1,7 +1,8 @@
 #pragma once
 // The bitmap border of the skinned progress bar: four edges and four corners. The edges and corners
 // are pattern pieces from the skin module; the top edge is a plain bitmap from the resource
-// instance, stretched to length.
+// instance, stretched to length (either way the installer's own picture when its skin has one,
+// ui/SkinPictures.h).
 //
 //   ui::SkinFrame frame;                 // loads the pieces
 //   frame.Paint(dc, width, height);      // border of the rectangle (0,0)-(width,height)

@@ -1,7 +1,9 @@
 #include "ui/SkinProgress.h"
 
 #include "res/resource.h"
+#include "ui/PlainLook.h"
 #include "ui/ProgressGeometry.h"
+#include "ui/SkinPictures.h"
 #include "ui/WindowGeometry.h"
 
 #include <commctrl.h>
@@ -10,7 +12,7 @@
 
 namespace ui {
 
-SkinProgress::SkinProgress() noexcept {
+SkinProgress::SkinProgress() noexcept : plain_(PlainLook()) {
   fill_.Load(IDB_BAR_FILL);
   leftCap_.Load(IDB_BAR_LEFT_CAP);
   rightCap_.Load(IDB_BAR_RIGHT_CAP);
@@ -27,6 +29,10 @@ LRESULT SkinProgress::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   const HDC dc = paint.Get();
   RECT client{};
   ::GetClientRect(bar, &client);
+  if (plain_) {
+    PaintPlain(dc, client);
+    return 0;
+  }
   RECT textRect = client;
   ::InflateRect(&textRect, -2, -2);
 
@@ -79,6 +85,25 @@ void SkinProgress::PaintFill(HDC dc, const RECT& area, Span fill) noexcept {
     FillWithPiece(dc, RECT{fillRight, area.top, fillRight + rightCap.cx, area.top + rightCap.cy},
                   rightCap_);
   }
+}
+
+void SkinProgress::PaintPlain(HDC dc, const RECT& client) noexcept {
+  const int areaWidth = client.right - client.left - 2 * kPlainBarEdge;
+  if (marquee_) {
+    PaintPlainBar(dc, client, MarqueeSpan(marqueeStep_, areaWidth), L"");
+    return;
+  }
+  const HWND bar = Window();
+  const auto position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+  PBRANGE range{};
+  ::SendMessageW(bar, PBM_GETRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  std::wstring text;
+  try {
+    text = PercentText(position, range.iHigh);
+  } catch (...) {
+    // Out of memory for four characters: the bar alone.
+  }
+  PaintPlainBar(dc, client, Span{0, FilledWidth(position, range.iHigh, areaWidth)}, text);
 }
 
 void SkinProgress::PaintMarquee(HDC dc, const RECT& area) noexcept {

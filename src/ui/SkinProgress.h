@@ -10,6 +10,9 @@
 // working as before for whoever drives it. In marquee mode (SetMarquee) it shows a block running
 // along the bar instead, one step further each time its owner calls StepMarquee and repaints it.
 //
+// Under the plain look (MarlowSetupKit::Skin /PLAIN, ui/SkinPictures.h) chosen before it is made,
+// it draws the bar in system colours instead (ui/PlainLook.h), marquee and percentage alike.
+//
 // Thread-safety: the control's thread.
 
 #include "ui/PatternPiece.h"
@@ -45,7 +48,9 @@ class SkinProgress final : public WindowImpl {
   // The fill over `fill` (relative to the area) with its caps, the unfilled colour elsewhere.
   void PaintFill(HDC dc, const RECT& area, Span fill) noexcept;
   void PaintMarquee(HDC dc, const RECT& area) noexcept;
+  void PaintPlain(HDC dc, const RECT& client) noexcept;
 
+  const bool plain_;
   SkinFrame frame_;
   PatternPiece leftCap_;
   PatternPiece rightCap_;

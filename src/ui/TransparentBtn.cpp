@@ -1,7 +1,7 @@
 #include "ui/TransparentBtn.h"
 
 #include "res/resource.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/SkinPictures.h"
 
 #include <cwchar>
 
@@ -45,7 +45,7 @@ BOOL CALLBACK TransparentBtn::CollectButton(HWND child, LPARAM self) noexcept {
 
 void TransparentBtn::CutBackgrounds(HWND window) {
   const gdi::WindowDc windowDc(window);
-  const gdi::UniqueHBitmap skin = LoadResourceBitmap(IDB_BACKGROUND);
+  const gdi::UniqueHBitmap skin = SkinPicture(IDB_BACKGROUND);
   for (ButtonEntry& entry : buttons_) {
     RECT rect{};
     RectInWindow(entry.child, window, rect);

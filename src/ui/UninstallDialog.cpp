@@ -2,11 +2,11 @@
 
 #include "res/resource.h"
 #include "ui/BackgroundPaint.h"
-#include "ui/ResourceBitmap.h"
+#include "ui/SkinPictures.h"
 
 namespace ui {
 
-UninstallDialog::UninstallDialog() noexcept : background_(LoadResourceBitmap(IDB_UNINSTALL_BAND)) {}
+UninstallDialog::UninstallDialog() noexcept : background_(SkinPicture(IDB_UNINSTALL_BAND)) {}
 
 LRESULT UninstallDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   PaintBackground(Window(), background_.Get());

@@ -30,7 +30,7 @@ FIXED_EXPORTS = {
     "CaptureUninstallDialog": 15,
 }
 # The NSIS plug-in commands (MarlowSetupKit::Download ...), after the fixed ones.
-PLUGIN_COMMANDS = ("Download", "Sha256", "Signer", "Wait", "Query", "Cancel")
+PLUGIN_COMMANDS = ("Download", "Sha256", "Signer", "Wait", "Query", "Cancel", "Skin")
 
 
 def read_def(path):
