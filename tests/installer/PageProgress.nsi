@@ -59,9 +59,10 @@ Function .onInit
   StrCpy $Base "http://$Base"
   StrCpy $Helper "$PLUGINSDIR\msk_dialog_button.exe"
   File "/oname=$Helper" "${MSK_DIALOG_BUTTON}"
-  ; No page to show it on yet: the download dialog instead.
+  ; No page to show it on yet: the download dialog instead, for 6 s (the helper may take seconds
+  ; to start under emulation).
   ${StartHelper} "${POPUP}" ${POPUP_TEXT_LINE} wait 60000 oninit
-  ${MSK_Download} "/PAGE" "$Base/bytes?size=1500000&rate=500000" "$PLUGINSDIR\oninit.bin" $0
+  ${MSK_Download} "/PAGE" "$Base/bytes?size=3000000&rate=500000" "$PLUGINSDIR\oninit.bin" $0
   ${MskCheck} $0 == "OK" "Download /PAGE in .onInit"
   ${MskHelperLine} oninit 1 $1
   ${MskCheck} $1 != "none" "the download dialog of Download /PAGE in .onInit"
@@ -73,12 +74,12 @@ Section "on the page"
   GetDlgItem $Status $0 ${STATUS_TEXT}
   GetDlgItem $Cancel $HWNDPARENT ${CANCEL_BUTTON}
 
-  ; The status text after half of 4,000,000 bytes at 1,000,000 a second, and no dialog of ours.
+  ; The status text after half of 6,000,000 bytes at 1,000,000 a second, and no dialog of ours.
   ${StartHelper} "${INSTALLER}" ${STATUS_TEXT} text@50 60000 text
   ${StartHelper} "${POPUP}" ${POPUP_TEXT_LINE} wait 3000 popup
   DetailPrint "before the download"
   ${PageState} $Before
-  ${MSK_Download} '/PAGE "/TEXT=page @PERCENT@ of @TOTAL@"' "$Base/bytes?size=4000000&rate=1000000" \
+  ${MSK_Download} '/PAGE "/TEXT=page @PERCENT@ of @TOTAL@"' "$Base/bytes?size=6000000&rate=1000000" \
                   "$PLUGINSDIR\page.bin" $0
   ${MskCheck} $0 == "OK" "Download /PAGE"
   ${PageState} $1
@@ -89,7 +90,7 @@ Section "on the page"
   StrCpy $3 $1 10
   ${MskCheck} $3 == "text=page " "the status text shows the text line"
   StrCpy $3 $1 "" -10
-  ${MskCheck} $3 == " of 3.8 MB" "the status text shows the text line"
+  ${MskCheck} $3 == " of 5.7 MB" "the status text shows the text line"
   ${WordFind} $2 "/" "+1" $3
   StrCpy $3 $3 "" 4  ; after "bar="
   ${WordFind} $2 "/" "-1" $4
@@ -114,7 +115,7 @@ SectionEnd
 
 Section "after the cancel"
   ; A body of unknown size, started before and running when Wait shows it: the bar's marquee.
-  ${MSK_DownloadBackground} "" "$Base/bytes?size=4000000&rate=1000000&length=none" \
+  ${MSK_DownloadBackground} "" "$Base/bytes?size=8000000&rate=1000000&length=none" \
                             "$PLUGINSDIR\waited.bin" $Payload
   Sleep 500
   ${StartHelper} "${INSTALLER}" ${STATUS_TEXT} text@0 60000 wait
