@@ -47,10 +47,7 @@ download::DownloadOutcome AwaitJob(const Job& job, const plugin::WaitCommand& wa
       outcome = job.jobs->Wait(job.id, view, cancel);
       return outcome && outcome->result == download::DownloadResult::Completed;
     };
-    // /PAGE where there is no instfiles page to show it on: the dialog.
-    if (!wait.page || !ui::RunOnInstallPage(parent, wait.look, task)) {
-      ui::RunDownloadDialog(parent, wait.look, task);
-    }
+    ui::RunWithProgress(parent, wait.page, wait.look, task);
     if (outcome) return *outcome;
     // The dialog could not be shown: the download runs on all the same.
   }

@@ -52,10 +52,7 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND paren
     outcome = download::RunJob(command.request, *factory, view, cancel);
     return outcome.result == download::DownloadResult::Completed;
   };
-  // /PAGE where there is no instfiles page to show it on: the dialog.
-  if (!command.page || !ui::RunOnInstallPage(parent, command.look, task)) {
-    ui::RunDownloadDialog(parent, command.look, task);
-  }
+  ui::RunWithProgress(parent, command.page, command.look, task);
   return outcome;
 }
 

@@ -274,4 +274,9 @@ bool RunOnInstallPage(HWND installer, const DownloadDialogLook& look, const Down
   return true;
 }
 
+void RunWithProgress(HWND installer, bool onPage, const DownloadDialogLook& look,
+                     const DownloadTask& task) {
+  if (!onPage || !RunOnInstallPage(installer, look, task)) RunDownloadDialog(installer, look, task);
+}
+
 }  // namespace ui

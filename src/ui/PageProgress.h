@@ -11,6 +11,7 @@
 //                                     [&](download::ProgressView* view,
 //                                         const download::CancelSignal& cancel) { ... });
 //   if (!shown) ui::RunDownloadDialog(installerWindow, look, task);  // no page to show it on
+//   ui::RunWithProgress(installerWindow, command.page, look, task);  // the same in one call
 //
 // The page is there only while a section runs: NSIS runs sections on a thread of their own while
 // its user-interface thread pumps the window's messages. So the task runs right here, on the
@@ -36,5 +37,10 @@ inline constexpr int kInstallPageStatusText = 1006;
 // Runs `task` with its progress on the installer's instfiles page. True when it ran there (its
 // answer is for the caller to keep), false when there is no such page to show it on.
 bool RunOnInstallPage(HWND installer, const DownloadDialogLook& look, const DownloadTask& task);
+
+// What /PAGE chooses: `task` on the instfiles page when `onPage` and there is one, else behind the
+// download dialog (RunDownloadDialog, owned by `installer`).
+void RunWithProgress(HWND installer, bool onPage, const DownloadDialogLook& look,
+                     const DownloadTask& task);
 
 }  // namespace ui
