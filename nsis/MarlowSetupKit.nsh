@@ -81,8 +81,9 @@
 !define MSK_HTTPDownload "!insertmacro MSK_HTTPDownload"
 
 ; Downloads URL into PATH behind the download dialog with its text line; no window in a silent
-; installer. OPTIONS: none ("") or several, e.g. "/RETRY=3 /SHA256=<hex> /CANCEL"; quote one
-; with spaces inside the others: '"/HEADER=X-Channel: beta" "/SIGNER=Velmar Example Co." /RETRY=2'.
+; installer; with /PAGE, from a section, on the instfiles page instead. OPTIONS: none ("") or
+; several, e.g. "/RETRY=3 /SHA256=<hex> /CANCEL /PAGE"; quote one with spaces inside the others:
+; '"/HEADER=X-Channel: beta" "/SIGNER=Velmar Example Co." /RETRY=2'.
 ; RESULT: "OK", or one line saying why not ("HTTP 404", "Cancelled", "Not signed", ...). See the
 ; README for every option and result.
 !macro MSK_Download OPTIONS URL PATH RESULT
@@ -102,7 +103,8 @@
 !define MSK_DownloadBackground "!insertmacro MSK_DownloadBackground"
 
 ; Waits for the background download ID behind the download dialog (none with /SILENT, in a silent
-; installer, or when it has ended already). OPTIONS: "", /SILENT, /CANCEL, /TEXT=pattern. RESULT:
+; installer, or when it has ended already; with /PAGE, from a section, on the instfiles page).
+; OPTIONS: "", /SILENT, /PAGE, /CANCEL, /TEXT=pattern. RESULT:
 ; what MSK_Download would have answered ("OK", "HTTP 404", "Cancelled", ...), or "Unknown id ID".
 !macro MSK_Wait OPTIONS ID RESULT
   MarlowSetupKit::Wait ${OPTIONS} `${ID}`

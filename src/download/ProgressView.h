@@ -1,5 +1,6 @@
 #pragma once
-// Where a download shows how far it has come: the progress dialog, or a recorder in tests.
+// Where a download shows how far it has come: the progress dialog, the installer's instfiles page
+// (ui/PageProgress.h), or a recorder in tests.
 //
 //   class Bar : public download::ProgressView {
 //     void ShowPercent(int percent) noexcept override { ... }

@@ -1,6 +1,6 @@
 // The plug-in commands for background downloads (`MarlowSetupKit::Download /BACKGROUND` starts
-// them): Wait for one behind the download dialog, Query its state, Cancel it. Each pops its
-// arguments, pushes one line, and lets no exception reach the host.
+// them): Wait for one behind the download dialog (or on the instfiles page), Query its state,
+// Cancel it. Each pops its arguments, pushes one line, and lets no exception reach the host.
 #include "download/CancelSignal.h"
 #include "download/JobStatusText.h"
 #include "plugin/BackgroundDownloads.h"
@@ -10,6 +10,7 @@
 #include "plugin/PluginCall.h"
 #include "plugin/Unloading.h"
 #include "plugin/WaitCommand.h"
+#include "ui/PageProgress.h"
 #include "ui/ProgressDialog.h"
 
 #include <optional>
@@ -41,11 +42,12 @@ download::DownloadOutcome AwaitJob(const Job& job, const plugin::WaitCommand& wa
   const std::optional<download::JobStatus> status = job.jobs->Status(job.id);
   if (!silent && status && status->state != download::JobState::Done) {
     std::optional<download::DownloadOutcome> outcome;
-    ui::RunDownloadDialog(
-        parent, wait.look, [&](download::ProgressView* view, const download::CancelSignal& cancel) {
-          outcome = job.jobs->Wait(job.id, view, cancel);
-          return outcome && outcome->result == download::DownloadResult::Completed;
-        });
+    const ui::DownloadTask task = [&](download::ProgressView* view,
+                                      const download::CancelSignal& cancel) {
+      outcome = job.jobs->Wait(job.id, view, cancel);
+      return outcome && outcome->result == download::DownloadResult::Completed;
+    };
+    ui::RunWithProgress(parent, wait.page, wait.look, task);
     if (outcome) return *outcome;
     // The dialog could not be shown: the download runs on all the same.
   }

@@ -75,7 +75,7 @@ std::wstring ExpectedSigners(const std::vector<std::wstring>& signers) {
 enum class Applied { Yes, Invalid, Unknown };
 
 bool IsKnownFlag(const std::wstring& name) noexcept {
-  return name == L"SILENT" || name == L"CANCEL" || name == L"BACKGROUND";
+  return name == L"SILENT" || name == L"CANCEL" || name == L"BACKGROUND" || name == L"PAGE";
 }
 
 bool TakesValue(const std::wstring& name) noexcept {
@@ -101,6 +101,7 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
   if (flag) {
     (name == L"SILENT"       ? command.silent
      : name == L"BACKGROUND" ? command.background
+     : name == L"PAGE"       ? command.page
                              : command.look.cancelButton) = true;
     return Applied::Yes;
   }

@@ -30,6 +30,7 @@ struct DownloadCommand {
   download::DownloadRequest request;  // url, path, retries, checksum and the transfer's options
   bool silent = false;                // /SILENT: no window at all
   bool background = false;            // /BACKGROUND: start it, answer its id, wait later
+  bool page = false;                  // /PAGE: on the instfiles page where there is one
   ui::DownloadDialogLook look;        // the text line always; /CANCEL adds the button
 };
 

@@ -13,6 +13,7 @@
 #include "plugin/Unloading.h"
 #include "tools/AuthenticodeSignature.h"
 #include "tools/FileDigest.h"
+#include "ui/PageProgress.h"
 #include "ui/ProgressDialog.h"
 
 #include <optional>
@@ -46,11 +47,12 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND paren
   // Stays as it is when the dialog cannot be shown at all: the download then never runs.
   download::DownloadOutcome outcome;
   outcome.detail = "the download dialog could not be shown";
-  ui::RunDownloadDialog(parent, command.look,
-                        [&](download::ProgressView* view, const download::CancelSignal& cancel) {
-                          outcome = download::RunJob(command.request, *factory, view, cancel);
-                          return outcome.result == download::DownloadResult::Completed;
-                        });
+  const ui::DownloadTask task = [&](download::ProgressView* view,
+                                    const download::CancelSignal& cancel) {
+    outcome = download::RunJob(command.request, *factory, view, cancel);
+    return outcome.result == download::DownloadResult::Completed;
+  };
+  ui::RunWithProgress(parent, command.page, command.look, task);
   return outcome;
 }
 

@@ -26,9 +26,11 @@ ParsedWait ParseWaitArguments(const std::vector<std::wstring>& arguments) {
     std::wstring name = argument.substr(1, equals == std::wstring::npos ? equals : equals - 1);
     for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(c));
     const bool valued = equals != std::wstring::npos;
-    if (name == L"SILENT" || name == L"CANCEL") {
+    if (name == L"SILENT" || name == L"PAGE" || name == L"CANCEL") {
       if (valued) return Error(L"Invalid option " + argument);
-      (name == L"SILENT" ? command.silent : command.look.cancelButton) = true;
+      (name == L"SILENT" ? command.silent
+       : name == L"PAGE" ? command.page
+                         : command.look.cancelButton) = true;
     } else if (name == L"TEXT") {
       if (!valued) return Error(L"Invalid option " + argument);
       command.look.textPattern = argument.substr(equals + 1);

@@ -1,12 +1,12 @@
 #pragma once
-// What `MarlowSetupKit::Wait [/SILENT] [/CANCEL] [/TEXT=pattern] id` asks for, read from its
-// arguments in the order the script wrote them.
+// What `MarlowSetupKit::Wait [/SILENT] [/PAGE] [/CANCEL] [/TEXT=pattern] id` asks for, read from
+// its arguments in the order the script wrote them.
 //
 //   plugin::ParsedWait parsed = plugin::ParseWaitArguments({L"/CANCEL", L"3"});
 //   if (!parsed.command) call.Push(parsed.error);   // e.g. "Unknown option /FOO"
 //
-// Option names are matched in any case, as the Download command's are; /SILENT and /CANCEL take
-// no value, /TEXT one (which may be empty: the default wording).
+// Option names are matched in any case, as the Download command's are; /SILENT, /PAGE and /CANCEL
+// take no value, /TEXT one (which may be empty: the default wording).
 //
 // Pure functions: thread-safe.
 
@@ -21,6 +21,7 @@ namespace plugin {
 struct WaitCommand {
   std::wstring id;
   bool silent = false;          // /SILENT: no window at all
+  bool page = false;            // /PAGE: on the instfiles page where there is one
   ui::DownloadDialogLook look;  // the text line always; /CANCEL adds the button
 };
 

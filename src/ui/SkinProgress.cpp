@@ -11,6 +11,14 @@
 #include <string>
 
 namespace ui {
+namespace {
+
+// The skin's own marquee timer on the control: an id the plain control does not use for its own.
+constexpr UINT_PTR kMarqueeTimer = 0x4D534B;
+// A plain bar's marquee default (PBM_SETMARQUEE with 0).
+constexpr UINT kMarqueeMilliseconds = 30;
+
+}  // namespace
 
 SkinProgress::SkinProgress() noexcept : plain_(PlainLook()) {
   fill_.Load(IDB_BAR_FILL);
@@ -21,6 +29,29 @@ SkinProgress::SkinProgress() noexcept : plain_(PlainLook()) {
 void SkinProgress::SetMarquee(bool on) noexcept {
   marquee_ = on;
   marqueeStep_ = 0;
+}
+
+LRESULT SkinProgress::OnSetMarquee(UINT, WPARAM wParam, LPARAM lParam, bool&) {
+  const HWND bar = Window();
+  SetMarquee(wParam != 0);
+  if (wParam != 0) {
+    ::SetTimer(bar, kMarqueeTimer, lParam > 0 ? static_cast<UINT>(lParam) : kMarqueeMilliseconds,
+               nullptr);
+  } else {
+    ::KillTimer(bar, kMarqueeTimer);
+  }
+  ::InvalidateRect(bar, nullptr, FALSE);
+  return TRUE;
+}
+
+LRESULT SkinProgress::OnTimer(UINT, WPARAM wParam, LPARAM, bool& handled) {
+  if (wParam != kMarqueeTimer || !marquee_) {
+    handled = false;
+    return 0;
+  }
+  StepMarquee();
+  ::InvalidateRect(Window(), nullptr, FALSE);
+  return 0;
 }
 
 LRESULT SkinProgress::OnPaint(UINT, WPARAM, LPARAM, bool&) {

@@ -9,6 +9,9 @@
 // range are read from the control at each paint (PBM_GETPOS, PBM_GETRANGE), so the control keeps
 // working as before for whoever drives it. In marquee mode (SetMarquee) it shows a block running
 // along the bar instead, one step further each time its owner calls StepMarquee and repaints it.
+// Whoever drives the control without knowing it is skinned gets the same with PBM_SETMARQUEE, as a
+// plain bar of style PBS_MARQUEE would show it: the skin then steps the block on a timer of its
+// own.
 //
 // Under the plain look (MarlowSetupKit::Skin /PLAIN, ui/SkinPictures.h) chosen before it is made,
 // it draws the bar in system colours instead (ui/PlainLook.h), marquee and percentage alike.
@@ -21,6 +24,8 @@
 #include "ui/WindowImpl.h"
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace ui {
 
@@ -39,11 +44,15 @@ class SkinProgress final : public WindowImpl {
   MSK_BEGIN_MSG_MAP(SkinProgress)
   MSK_MESSAGE_HANDLER(WM_PAINT, OnPaint)
   MSK_MESSAGE_HANDLER(WM_NCCALCSIZE, OnNcCalcSize)
+  MSK_MESSAGE_HANDLER(PBM_SETMARQUEE, OnSetMarquee)
+  MSK_MESSAGE_HANDLER(WM_TIMER, OnTimer)
   MSK_END_MSG_MAP()
 
  private:
   LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnSetMarquee(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
   // The fill over `fill` (relative to the area) with its caps, the unfilled colour elsewhere.
   void PaintFill(HDC dc, const RECT& area, Span fill) noexcept;

@@ -108,7 +108,7 @@ Var MskLogFile
 !macroend
 !define MskTestServerInfo "!insertmacro MskTestServerInfo"
 
-; ${MskHelperLine} NAME N $OUT -- line N (1 or 2) of $PLUGINSDIR\NAME.txt, which a helper program
+; ${MskHelperLine} NAME N $OUT -- line N (1 to 3) of $PLUGINSDIR\NAME.txt, which a helper program
 ; writes once, when done, and moves into place whole. Waits for the file to appear, then reads it
 ; until the line is there: under a loaded emulator the first open may still find it unreadable.
 ; Uses $8 and $9.
@@ -123,6 +123,9 @@ Var MskLogFile
     FileOpen $9 "$PLUGINSDIR\${name}.txt" r
     ${IfNot} ${Errors}
       !if ${n} > 1
+        FileReadUTF16LE $9 ${out}
+      !endif
+      !if ${n} > 2
         FileReadUTF16LE $9 ${out}
       !endif
       FileReadUTF16LE $9 ${out}

@@ -2,7 +2,8 @@
 ; pre-function, as a product installer does, and the section then checks from inside the process
 ; what the skin changed: the status text shortens long paths around the file name, and the
 ; progress bar is drawn by the skin (its frame's outer line, FRAME_OUTER in res/bitmaps/generate.py,
-; runs along the bar's top edge). Closes by itself.
+; runs along the bar's top edge); Download /PAGE drives the skinned bar and leaves the skins in
+; place. Closes by itself.
 !include "MskTest.nsh"
 !include "MarlowSetupKit.nsh"
 Name "MarlowSetupKit skinned page"
@@ -64,5 +65,23 @@ Section
   System::Call 'user32::ReleaseDC(p r1, p r5)'
   IntFmt $8 "0x%06X" $8
   ${MskCheck} $8 == ${FRAME_OUTER} "colour of the progress bar's top edge"
+
+  ; Download /PAGE drives the skinned bar (a marquee: the size is unknown) on top of the window's
+  ; skins, and leaves bar and skins as they were.
+  ${MskTestServerInfo} address $2
+  SendMessage $1 0x407 0 0 $3  ; PBM_GETRANGE: the upper bound
+  System::Call 'user32::GetWindowLongW(p r1, i -16) i .r4'
+  ${MSK_Download} "/PAGE" "http://$2/bytes?size=1000000&rate=1000000&length=none" \
+                  "$PLUGINSDIR\page.bin" $5
+  ${MskCheck} $5 == "OK" "Download /PAGE on the skinned page"
+  SendMessage $1 0x407 0 0 $6
+  System::Call 'user32::GetWindowLongW(p r1, i -16) i .r7'
+  ${MskCheck} "$6 $7" == "$3 $4" "the skinned bar's range and style after Download /PAGE"
+  System::Call 'user32::RedrawWindow(p r1, p 0, p 0, i 0x185)'
+  System::Call 'user32::GetDC(p r1) p .r5'
+  System::Call 'gdi32::GetPixel(p r5, i 30, i 0) i .r8'
+  System::Call 'user32::ReleaseDC(p r1, p r5)'
+  IntFmt $8 "0x%06X" $8
+  ${MskCheck} $8 == ${FRAME_OUTER} "the bar still skinned after Download /PAGE"
   ${MskPass}
 SectionEnd

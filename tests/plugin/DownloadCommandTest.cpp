@@ -42,6 +42,7 @@ TEST(DownloadArguments, DefaultsWithoutOptions) {
   EXPECT_FALSE(command.request.options.proxy.has_value());
   EXPECT_FALSE(command.silent);
   EXPECT_FALSE(command.background);
+  EXPECT_FALSE(command.page);
   EXPECT_TRUE(command.look.textLine);
   EXPECT_TRUE(command.look.marquee);
   EXPECT_FALSE(command.look.cancelButton);
@@ -57,6 +58,7 @@ TEST(DownloadArguments, EachOptionSetsWhatItNames) {
       {{L"/SILENT"}, [](const DownloadCommand& c) { return c.silent; }},
       {{L"/cancel"}, [](const DownloadCommand& c) { return c.look.cancelButton; }},
       {{L"/Background"}, [](const DownloadCommand& c) { return c.background && !c.silent; }},
+      {{L"/page"}, [](const DownloadCommand& c) { return c.page && !c.silent && !c.background; }},
       {{L"/Retry=3"}, [](const DownloadCommand& c) { return c.request.retries == 3; }},
       {{L"/RETRY=0"}, [](const DownloadCommand& c) { return c.request.retries == 0; }},
       {{L"/STALL=0"},

@@ -13,15 +13,17 @@ TEST(WaitArguments, OptionsThenTheId) {
   ASSERT_TRUE(plain.command.has_value());
   EXPECT_EQ(plain.command->id, L"7");
   EXPECT_FALSE(plain.command->silent);
+  EXPECT_FALSE(plain.command->page);
   EXPECT_FALSE(plain.command->look.cancelButton);
   EXPECT_TRUE(plain.command->look.textLine);
   EXPECT_TRUE(plain.command->look.marquee);
 
-  const plugin::ParsedWait all =
-      plugin::ParseWaitArguments({L"/silent", L"/Cancel", L"/TEXT=@PERCENT@ = done", L"12"});
+  const plugin::ParsedWait all = plugin::ParseWaitArguments(
+      {L"/silent", L"/Page", L"/Cancel", L"/TEXT=@PERCENT@ = done", L"12"});
   ASSERT_TRUE(all.command.has_value());
   EXPECT_EQ(all.command->id, L"12");
   EXPECT_TRUE(all.command->silent);
+  EXPECT_TRUE(all.command->page);
   EXPECT_TRUE(all.command->look.cancelButton);
   EXPECT_EQ(all.command->look.textPattern, L"@PERCENT@ = done");
 }
@@ -35,6 +37,7 @@ TEST(WaitArguments, WrongArgumentsAreAnsweredAsTheDownloadCommandAnswersThem) {
       {{L"/RETRY=2", L"1"}, L"Unknown option /RETRY"},
       {{L"/SILENT=1", L"1"}, L"Invalid option /SILENT=1"},
       {{L"/TEXT", L"1"}, L"Invalid option /TEXT"},
+      {{L"/PAGE=1", L"1"}, L"Invalid option /PAGE=1"},
       {{L"/CANCEL"}, L"Missing id"},
       {{}, L"Missing id"},
   };

@@ -209,3 +209,26 @@ TEST_F(SkinProgressTest, NcCalcSizeWithoutValidAreasMakesTheWholeWindowTheClient
 }
 
 }  // namespace
+
+// Whoever drives the bar without knowing it is skinned (Download /PAGE on the installer's page)
+// runs the marquee with PBM_SETMARQUEE, as on a plain bar; the skin steps it on its own timer.
+TEST_F(SkinProgressTest, SetMarqueeRunsTheSkinsMarqueeOnItsOwnTimerUntilItIsTurnedOff) {
+  const Pixels still = Show(0, 100);
+  EXPECT_EQ(::SendMessageW(bar_, PBM_SETMARQUEE, TRUE, 10), TRUE);
+  EXPECT_TRUE(skin_.Marquee());
+  ::InvalidateRect(bar_, nullptr, TRUE);
+  const Pixels first = Pixels::OfWindowClient(bar_);
+  EXPECT_NE(first.FirstDifference(0, 0, kWidth, kHeight, still, 0, 0), "") << "no marquee";
+  const DWORD until = ::GetTickCount() + 300;
+  while (::GetTickCount() < until) {
+    msk::test::PumpMessages();
+    ::Sleep(10);
+  }
+  const Pixels later = Pixels::OfWindowClient(bar_);
+  EXPECT_NE(later.FirstDifference(0, 0, kWidth, kHeight, first, 0, 0), "") << "marquee stood";
+
+  ::SendMessageW(bar_, PBM_SETMARQUEE, FALSE, 0);
+  EXPECT_FALSE(skin_.Marquee());
+  const Pixels after = Show(0, 100);
+  EXPECT_EQ(after.FirstDifference(0, 0, kWidth, kHeight, still, 0, 0), "");
+}

@@ -1,14 +1,16 @@
 // A user at another process's dialog, for the end-to-end tests: waits until a visible dialog with
-// the given caption and control exists, prints its screen rectangle, its owner window's handle (0
+// the given caption and control (its own, or one of the page it holds, as NSIS's window holds the
+// current page's dialog) exists, prints its screen rectangle, its owner window's handle (0
 // for none) and whether that owner is enabled (1) or not (0), and then
 //   wait     does nothing more;
 //   click    waits until the control (a button) is enabled, clicks it as a mouse click does and
 //            prints "clicked_at=TICK" (GetTickCount64 right before the click);
 //   click@N  the same once the dialog's progress bar has reached N percent;
 //   close    closes the dialog as its title bar's close button does;
-//   text@N   waits until the dialog's progress bar has reached N percent and prints
+//   text@N   waits until the dialog's progress bar has reached N percent of its range and prints
 //            "text=TEXT", the control's text as it is first shown after that (or, if it does not
-//            change before the dialog goes, as it was).
+//            change before the dialog goes, as it was), and "bar=POS/HIGH", the bar's position
+//            and range when the text was read, followed by " marquee" while it runs one.
 // With OUT-FILE the output goes into that file instead (UTF-16LE, created only once complete, so a
 // waiting installer can poll for it), and "none" when no such dialog showed up. With PROCESS-ID
 // only that process's dialogs count (other tests may show theirs on the same display).
@@ -35,6 +37,13 @@ struct Search {
   HWND found;
 };
 
+// The control `id` of `dialog`, or of the page dialog inside it.
+HWND ControlOf(HWND dialog, int id) {
+  if (const HWND control = ::GetDlgItem(dialog, id)) return control;
+  const HWND page = ::FindWindowExW(dialog, nullptr, L"#32770", nullptr);
+  return page != nullptr ? ::GetDlgItem(page, id) : nullptr;
+}
+
 BOOL CALLBACK Visit(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<Search*>(context);
   wchar_t className[16] = {};
@@ -46,7 +55,7 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   if (search.process != 0 && process != search.process) return TRUE;
   if (std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, search.caption) == 0 &&
       ::IsWindowVisible(window)) {
-    const HWND control = ::GetDlgItem(window, search.controlId);
+    const HWND control = ControlOf(window, search.controlId);
     if (control == nullptr || (search.mustBeEnabled && !::IsWindowEnabled(control))) return TRUE;
     search.found = window;
     return FALSE;
@@ -69,15 +78,31 @@ BOOL CALLBACK FindBar(HWND child, LPARAM found) {
   return FALSE;
 }
 
-// Returns once the dialog's progress bar shows `percent`, the dialog is gone or the deadline
-// passed.
-void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
+HWND BarOf(HWND dialog) {
   HWND bar = nullptr;
   ::EnumChildWindows(dialog, &FindBar, reinterpret_cast<LPARAM>(&bar));
-  while (::IsWindow(dialog) && ::GetTickCount64() < deadline &&
-         static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0)) < percent) {
-    ::Sleep(10);
-  }
+  return bar;
+}
+
+// "POS/HIGH" of the dialog's progress bar, and " marquee" while it has that style.
+std::wstring BarText(HWND dialog) {
+  const HWND bar = BarOf(dialog);
+  const auto position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+  const auto high = static_cast<int>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+  const bool marquee = (::GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+  return std::to_wstring(position) + L"/" + std::to_wstring(high) + (marquee ? L" marquee" : L"");
+}
+
+// Returns once the dialog's progress bar shows `percent` of its range, the dialog is gone or the
+// deadline passed.
+void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
+  const HWND bar = BarOf(dialog);
+  const auto reached = [&] {
+    const auto high = static_cast<long long>(::SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    const auto position = static_cast<long long>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    return percent <= 0 || (high > 0 && position * 100 >= percent * high);
+  };
+  while (::IsWindow(dialog) && ::GetTickCount64() < deadline && !reached()) ::Sleep(10);
 }
 
 // The text of `control` first shown after the dialog's progress bar reached `percent`.
@@ -152,7 +177,7 @@ int wmain(int argc, wchar_t** argv) {
                         std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom) + L" " +
                         std::to_wstring(reinterpret_cast<std::uintptr_t>(owner)) + L" " +
                         (owner != nullptr && ::IsWindowEnabled(owner) ? L"1" : L"0") + L"\r\n";
-  const HWND control = ::GetDlgItem(search.found, search.controlId);
+  const HWND control = ControlOf(search.found, search.controlId);
   if (click) {
     WaitForPercent(search.found, percent, deadline);
     output += L"clicked_at=" + std::to_wstring(::GetTickCount64()) + L"\r\n";
@@ -164,6 +189,7 @@ int wmain(int argc, wchar_t** argv) {
   if (close) ::PostMessageW(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
   if (text) {
     output += L"text=" + TextAfterPercent(search.found, control, percent, deadline) + L"\r\n";
+    output += L"bar=" + BarText(search.found) + L"\r\n";
   }
   Report(outFile, output);
   return 0;
