@@ -1,12 +1,14 @@
 #pragma once
-// What `MarlowSetupKit::Wait [/SILENT] [/CANCEL] [/TEXT=pattern] id` asks for, read from its
+// What `MarlowSetupKit::Wait [/SILENT] [/CANCEL] [/TEXT=pattern] [/CAPTION=text] [/HEADING=text]
+// [/CANCELTEXT=text] id` asks for, read from its
 // arguments in the order the script wrote them.
 //
 //   plugin::ParsedWait parsed = plugin::ParseWaitArguments({L"/CANCEL", L"3"});
 //   if (!parsed.command) call.Push(parsed.error);   // e.g. "Unknown option /FOO"
 //
 // Option names are matched in any case, as the Download command's are; /SILENT and /CANCEL take
-// no value, /TEXT one (which may be empty: the default wording).
+// no value, /TEXT one (which may be empty: the default wording), and so do the dialog's texts
+// (plugin/DialogTexts.h).
 //
 // Pure functions: thread-safe.
 

@@ -22,9 +22,16 @@ std::wstring LoadResourceString(UINT id) {
 
 void DrawDialogMessage(HDC dc, const RECT& client, int left, const std::wstring& text,
                        HFONT font) noexcept {
+  DrawDialogMessageInBand(dc, DialogMessageBand(client, left), text, font);
+}
+
+RECT DialogMessageBand(const RECT& client, int left) noexcept {
+  return RECT{left, client.bottom / 2 - 30, client.right / 2, client.bottom / 2};
+}
+
+void DrawDialogMessageInBand(HDC dc, RECT band, const std::wstring& text, HFONT font) noexcept {
   const gdi::SelectionScope selected(dc, font);
   ::SetBkMode(dc, TRANSPARENT);
-  RECT band{left, client.bottom / 2 - 30, client.right / 2, client.bottom / 2};
   ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &band,
               DT_END_ELLIPSIS | DT_WORDBREAK | DT_VCENTER);
 }

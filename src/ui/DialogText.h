@@ -28,5 +28,9 @@ std::wstring LoadResourceString(UINT id);
 // on wrapped text); what does not fit ends with an ellipsis.
 void DrawDialogMessage(HDC dc, const RECT& client, int left, const std::wstring& text,
                        HFONT font) noexcept;
+// The band DrawDialogMessage writes into, in `client`'s coordinates.
+RECT DialogMessageBand(const RECT& client, int left) noexcept;
+// Writes `text` into `band` as DrawDialogMessage does: for a control that holds the message.
+void DrawDialogMessageInBand(HDC dc, RECT band, const std::wstring& text, HFONT font) noexcept;
 
 }  // namespace ui

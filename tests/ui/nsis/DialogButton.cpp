@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 namespace {
@@ -54,11 +55,14 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   return TRUE;
 }
 
-std::wstring TextOf(HWND control) {
+// Absent when the control did not answer (it is gone, or going with its dialog).
+std::optional<std::wstring> TextOf(HWND control) {
   wchar_t text[1024] = {};
-  ::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
-                        nullptr);
-  return text;
+  if (::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                            5000, nullptr) == 0) {
+    return std::nullopt;
+  }
+  return std::wstring(text);
 }
 
 BOOL CALLBACK FindBar(HWND child, LPARAM found) {
@@ -83,11 +87,14 @@ void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
 // The text of `control` first shown after the dialog's progress bar reached `percent`.
 std::wstring TextAfterPercent(HWND dialog, HWND control, int percent, ULONGLONG deadline) {
   WaitForPercent(dialog, percent, deadline);
-  const std::wstring before = TextOf(control);
+  const std::wstring before = TextOf(control).value_or(L"");
   std::wstring now = before;
   while (::IsWindow(dialog) && ::GetTickCount64() < deadline && now == before) {
     ::Sleep(10);
-    if (::IsWindow(control)) now = TextOf(control);
+    // A text that stays until the dialog goes is the one it had, not the silence of its end.
+    const std::optional<std::wstring> text = TextOf(control);
+    if (!text) break;
+    now = *text;
   }
   return now;
 }
