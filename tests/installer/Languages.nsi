@@ -75,7 +75,7 @@ Var Title
 ; button and text line read back into $1, $2 and $3.
 !macro Popup options title
   ${StartHelper} `${title}` ${HEADING_LINE} heading
-  ${StartHelper} `${title}` ${CANCEL_BUTTON} cancel
+  ${StartHelper} `${title}` ${HEADING_LINE}/${CANCEL_BUTTON} cancel
   ${StartHelper} `${title}` ${TEXT_LINE} text
   ${MSK_Download} `/CANCEL ${options}` "$Base/${URL_PATH}" $Target $0
   ${MskCheck} $0 == "OK" "the download behind the dialog"

@@ -9,6 +9,8 @@
 //   text@N   waits until the dialog's progress bar has reached N percent and prints
 //            "text=TEXT", the control's text as it is first shown after that (or, if it does not
 //            change before the dialog goes, as it was).
+// CONTROL-ID may also be FIND/ACT: the dialog is the one with control FIND, the action is on
+// control ACT (the installer's own window, which may have the title too, has a Cancel button).
 // With OUT-FILE the output goes into that file instead (UTF-16LE, created only once complete, so a
 // waiting installer can poll for it), and "none" when no such dialog showed up. With PROCESS-ID
 // only that process's dialogs count (other tests may show theirs on the same display).
@@ -140,7 +142,10 @@ int wmain(int argc, wchar_t** argv) {
   const bool close = verb == L"close";
   const bool text = verb == L"text";
   const DWORD process = argc > 6 ? static_cast<DWORD>(std::stoul(argv[6])) : 0;
-  Search search{argv[1], std::stoi(argv[2]), click, process, nullptr};
+  const std::wstring controls = argv[2];
+  const auto slash = controls.find(L'/');
+  const int acted = std::stoi(slash == std::wstring::npos ? controls : controls.substr(slash + 1));
+  Search search{argv[1], std::stoi(controls), click, process, nullptr};
   const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::stoul(argv[4])) : 30000;
   const wchar_t* outFile = argc > 5 ? argv[5] : nullptr;
   const ULONGLONG deadline = ::GetTickCount64() + timeout;
@@ -159,7 +164,7 @@ int wmain(int argc, wchar_t** argv) {
                         std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom) + L" " +
                         std::to_wstring(reinterpret_cast<std::uintptr_t>(owner)) + L" " +
                         (owner != nullptr && ::IsWindowEnabled(owner) ? L"1" : L"0") + L"\r\n";
-  const HWND control = ::GetDlgItem(search.found, search.controlId);
+  const HWND control = ::GetDlgItem(search.found, acted);
   if (click) {
     WaitForPercent(search.found, percent, deadline);
     output += L"clicked_at=" + std::to_wstring(::GetTickCount64()) + L"\r\n";
