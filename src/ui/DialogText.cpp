@@ -4,10 +4,35 @@
 
 namespace ui {
 
-gdi::UniqueHFont CreateDialogTextFont() noexcept {
-  return gdi::UniqueHFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                        CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
+gdi::UniqueHFont CreateDialogTextFont(BYTE charset) noexcept {
+  return gdi::UniqueHFont(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
+}
+
+gdi::UniqueHFont FontInCharset(HFONT font, BYTE charset) noexcept {
+  LOGFONTW description{};
+  if (::GetObjectW(font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT), sizeof description,
+                   &description) == 0) {
+    return gdi::UniqueHFont();
+  }
+  description.lfCharSet = charset;
+  return gdi::UniqueHFont(::CreateFontIndirectW(&description));
+}
+
+BYTE CharsetFor(std::uint16_t language) noexcept {
+  switch (language) {
+    case 1041:
+      return SHIFTJIS_CHARSET;
+    case 1042:
+      return HANGUL_CHARSET;
+    case 2052:
+      return GB2312_CHARSET;
+    case 1028:
+      return CHINESEBIG5_CHARSET;
+    default:
+      return DEFAULT_CHARSET;
+  }
 }
 
 std::wstring LoadResourceString(UINT id) {

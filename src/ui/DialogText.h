@@ -12,12 +12,21 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace ui {
 
-// Arial, 12 pixels high, normal weight, ClearType.
-gdi::UniqueHFont CreateDialogTextFont() noexcept;
+// Arial, 12 pixels high, normal weight, ClearType; in `charset` (GDI's character set), for which
+// the system takes a font that has its characters where Arial has none.
+gdi::UniqueHFont CreateDialogTextFont(BYTE charset = DEFAULT_CHARSET) noexcept;
+// `font` (null: the system's) again in `charset`; null when it cannot be made.
+gdi::UniqueHFont FontInCharset(HFONT font, BYTE charset) noexcept;
+
+// The character set a font needs for the words of `language` (a LANGID): Japanese, Korean and
+// the two Chinese scripts have their own, which Arial and the dialog font lack; DEFAULT_CHARSET
+// for every other language.
+BYTE CharsetFor(std::uint16_t language) noexcept;
 
 // String `id` of the resource instance's string table; empty when there is none.
 std::wstring LoadResourceString(UINT id);

@@ -52,7 +52,7 @@ bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task) {
 
 ProgressDialog::ProgressDialog(DownloadDialogLook look, DownloadTask task)
     : DialogImpl(IDD_DOWNLOAD),
-      font_(CreateDialogTextFont()),
+      font_(CreateDialogTextFont(CharsetFor(look.words->language))),
       look_(std::move(look)),
       task_(std::move(task)),
       text_(look_.heading.empty() ? LoadResourceString(IDS_DOWNLOADING) : look_.heading) {}
@@ -143,8 +143,11 @@ void ProgressDialog::AddCancelButton() noexcept {
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), module::ResourceInstance(), nullptr);
   if (button == nullptr) return;
   // The template's font, as the connection-error dialog's buttons have it.
-  ::SendMessageW(button, WM_SETFONT, static_cast<WPARAM>(::SendMessageW(window, WM_GETFONT, 0, 0)),
-                 FALSE);
+  const auto templateFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+  const BYTE charset = CharsetFor(look_.words->language);
+  if (charset != DEFAULT_CHARSET) buttonFont_ = FontInCharset(templateFont, charset);
+  ::SendMessageW(button, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(buttonFont_ ? buttonFont_.Get() : templateFont), FALSE);
 }
 
 void ProgressDialog::StartDownloadThread() {

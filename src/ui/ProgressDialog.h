@@ -136,7 +136,8 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
 
   std::thread downloadThread_;
   SkinProgress progress_;
-  gdi::UniqueHFont font_;
+  gdi::UniqueHFont font_;        // the heading's and the text line's, in the words' charset
+  gdi::UniqueHFont buttonFont_;  // the template's in the words' charset; empty: the template's
   std::atomic<int> percent_{0};
   std::atomic<std::uint64_t> received_{0};
   std::atomic<std::int64_t> total_{0};
