@@ -128,10 +128,10 @@ void Report(const wchar_t* outFile, const std::wstring& output) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(
-        stderr,
-        "usage: msk_dialog_button CAPTION CONTROL-ID wait|click[@PERCENT]|close|text@PERCENT "
-        "[TIMEOUT-MS [OUT-FILE [PROCESS-ID]]]\n");
+    std::fprintf(stderr,
+                 "usage: msk_dialog_button CAPTION CONTROL-ID[/ACTED-ID] "
+                 "wait|click[@PERCENT]|close|text@PERCENT "
+                 "[TIMEOUT-MS [OUT-FILE [PROCESS-ID]]]\n");
     return 2;
   }
   const std::wstring action = argv[3];
