@@ -20,6 +20,16 @@
 
 namespace download {
 
+// The script a row's words are written in: a font must have its characters.
+enum class Script : std::uint8_t {
+  Latin,
+  Cyrillic,
+  Japanese,
+  Korean,
+  SimplifiedChinese,
+  TraditionalChinese
+};
+
 struct Translation {
   std::uint16_t language;    // the LANGID the row is written for
   const wchar_t* heading;    // "Downloading %1...": %1 the file's name
@@ -37,6 +47,7 @@ struct Translation {
   const wchar_t* gigabytes;
   const wchar_t* terabytes;
   wchar_t decimalSeparator;
+  Script script;
 };
 
 // Every row, English first.

@@ -20,19 +20,21 @@ gdi::UniqueHFont FontInCharset(HFONT font, BYTE charset) noexcept {
   return gdi::UniqueHFont(::CreateFontIndirectW(&description));
 }
 
-BYTE CharsetFor(std::uint16_t language) noexcept {
-  switch (language) {
-    case 1041:
+BYTE CharsetFor(download::Script script) noexcept {
+  switch (script) {
+    case download::Script::Japanese:
       return SHIFTJIS_CHARSET;
-    case 1042:
+    case download::Script::Korean:
       return HANGUL_CHARSET;
-    case 2052:
+    case download::Script::SimplifiedChinese:
       return GB2312_CHARSET;
-    case 1028:
+    case download::Script::TraditionalChinese:
       return CHINESEBIG5_CHARSET;
-    default:
-      return DEFAULT_CHARSET;
+    case download::Script::Latin:
+    case download::Script::Cyrillic:
+      break;
   }
+  return DEFAULT_CHARSET;
 }
 
 std::wstring LoadResourceString(UINT id) {

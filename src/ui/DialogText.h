@@ -8,11 +8,11 @@
 //
 // Thread-safety: no shared state; the drawing belongs to the dialog's thread.
 
+#include "download/Translations.h"
 #include "ui/Gdi.h"
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
 namespace ui {
@@ -23,10 +23,10 @@ gdi::UniqueHFont CreateDialogTextFont(BYTE charset = DEFAULT_CHARSET) noexcept;
 // `font` (null: the system's) again in `charset`; null when it cannot be made.
 gdi::UniqueHFont FontInCharset(HFONT font, BYTE charset) noexcept;
 
-// The character set a font needs for the words of `language` (a LANGID): Japanese, Korean and
-// the two Chinese scripts have their own, which Arial and the dialog font lack; DEFAULT_CHARSET
-// for every other language.
-BYTE CharsetFor(std::uint16_t language) noexcept;
+// The character set a font needs for words in `script`: Japanese, Korean and the two Chinese
+// scripts have their own, whose characters Arial and the dialog font lack; DEFAULT_CHARSET for
+// Latin and Cyrillic, which they have.
+BYTE CharsetFor(download::Script script) noexcept;
 
 // String `id` of the resource instance's string table; empty when there is none.
 std::wstring LoadResourceString(UINT id);

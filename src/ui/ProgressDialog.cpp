@@ -52,7 +52,7 @@ bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task) {
 
 ProgressDialog::ProgressDialog(DownloadDialogLook look, DownloadTask task)
     : DialogImpl(IDD_DOWNLOAD),
-      font_(CreateDialogTextFont(CharsetFor(look.words->language))),
+      font_(CreateDialogTextFont(CharsetFor(look.words->script))),
       look_(std::move(look)),
       task_(std::move(task)),
       text_(look_.heading.empty() ? LoadResourceString(IDS_DOWNLOADING) : look_.heading) {}
@@ -144,7 +144,7 @@ void ProgressDialog::AddCancelButton() noexcept {
   if (button == nullptr) return;
   // The template's font, as the connection-error dialog's buttons have it.
   const auto templateFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
-  const BYTE charset = CharsetFor(look_.words->language);
+  const BYTE charset = CharsetFor(look_.words->script);
   if (charset != DEFAULT_CHARSET) buttonFont_ = FontInCharset(templateFont, charset);
   ::SendMessageW(button, WM_SETFONT,
                  reinterpret_cast<WPARAM>(buttonFont_ ? buttonFont_.Get() : templateFont), FALSE);
