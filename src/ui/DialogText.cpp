@@ -60,7 +60,7 @@ void DrawDialogMessageInBand(HDC dc, RECT band, const std::wstring& text, HFONT 
   const gdi::SelectionScope selected(dc, font);
   ::SetBkMode(dc, TRANSPARENT);
   ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &band,
-              DT_END_ELLIPSIS | DT_WORDBREAK | DT_VCENTER);
+              DT_END_ELLIPSIS | DT_WORDBREAK | DT_VCENTER | DT_NOPREFIX);
 }
 
 }  // namespace ui

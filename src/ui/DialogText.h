@@ -34,7 +34,8 @@ std::wstring LoadResourceString(UINT id);
 // Writes `text` in `font` over what is there (transparent background, the DC's text colour),
 // word-wrapped into the left half of `client` from `left` on, starting at the top of the 30-pixel
 // band that ends at half the client height (DT_VCENTER is passed but, as documented, has no effect
-// on wrapped text); what does not fit ends with an ellipsis.
+// on wrapped text); what does not fit ends with an ellipsis. "&" is written as it is (a file name
+// or a script's heading may hold one), never taken for the mark of an underlined letter.
 void DrawDialogMessage(HDC dc, const RECT& client, int left, const std::wstring& text,
                        HFONT font) noexcept;
 // The band DrawDialogMessage writes into, in `client`'s coordinates.
