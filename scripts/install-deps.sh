@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ python3 pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool nsis nsis-pluginapi
+  fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev libcurl4-openssl-dev libssl-dev libboost-dev
   curl clang-format ccache
   clang libclang-rt-14-dev

@@ -11,33 +11,46 @@ namespace {
 constexpr const wchar_t* kUnknown = L"?";
 constexpr const wchar_t* kSeparator = L" \u00B7 ";  // a middle dot between spaces
 
-// `value` tenths as "12.3".
-std::wstring Tenths(std::uint64_t value) {
-  return std::to_wstring(value / 10) + L"." + std::to_wstring(value % 10);
+// `value` tenths as "12.3" (or "12,3": the language's decimal separator).
+std::wstring Tenths(std::uint64_t value, wchar_t separator) {
+  return std::to_wstring(value / 10) + separator + std::to_wstring(value % 10);
 }
 
-std::wstring PercentOf(const ProgressSample& sample) {
+std::wstring PercentOf(const ProgressSample& sample, const Translation& words) {
   if (sample.total <= 0) return kUnknown;
-  return std::to_wstring(DownloadPercent(sample.received, sample.total)) + L"%";
+  return FillIn(words.percent, std::to_wstring(DownloadPercent(sample.received, sample.total)));
 }
 
-std::wstring SpeedText(const ProgressSample& sample) {
+std::wstring SpeedText(const ProgressSample& sample, const Translation& words) {
   if (!sample.bytesPerSecond || !(*sample.bytesPerSecond >= 0.0)) return kUnknown;
-  return SizeText(static_cast<std::uint64_t>(std::llround(*sample.bytesPerSecond))) + L"/s";
+  return FillIn(words.perSecond,
+                SizeText(static_cast<std::uint64_t>(std::llround(*sample.bytesPerSecond)), words));
 }
 
-std::wstring LeftText(const ProgressSample& sample) {
+std::wstring LeftText(const ProgressSample& sample, const Translation& words) {
   const std::optional<std::uint64_t> seconds = SecondsLeft(sample);
-  return seconds ? DurationText(*seconds) : kUnknown;
+  return seconds ? DurationText(*seconds, words) : kUnknown;
 }
 
-std::wstring DefaultText(const ProgressSample& sample) {
+std::wstring ReceivedText(const ProgressSample& sample, const Translation& words) {
+  return SizeText(sample.received, words);
+}
+
+std::wstring TotalText(const ProgressSample& sample, const Translation& words) {
+  return sample.total > 0 ? SizeText(static_cast<std::uint64_t>(sample.total), words) : kUnknown;
+}
+
+std::wstring DefaultText(const ProgressSample& sample, const Translation& words) {
   if (sample.received == 0 && sample.total <= 0) return std::wstring();
-  std::wstring text = SizeText(sample.received);
-  if (sample.total > 0) text += L" of " + SizeText(static_cast<std::uint64_t>(sample.total));
-  if (sample.bytesPerSecond && *sample.bytesPerSecond > 0.0) text += kSeparator + SpeedText(sample);
+  std::wstring text = SizeText(sample.received, words);
+  if (sample.total > 0) {
+    text = FillIn(words.ofTotal, text, SizeText(static_cast<std::uint64_t>(sample.total), words));
+  }
+  if (sample.bytesPerSecond && *sample.bytesPerSecond > 0.0) {
+    text += kSeparator + SpeedText(sample, words);
+  }
   if (const std::optional<std::uint64_t> seconds = SecondsLeft(sample)) {
-    text += kSeparator + DurationText(*seconds) + L" left";
+    text += kSeparator + FillIn(words.timeLeft, DurationText(*seconds, words));
   }
   return text;
 }
@@ -55,9 +68,10 @@ int DownloadPercent(std::uint64_t received, std::int64_t total) noexcept {
   return static_cast<int>(std::min<std::uint64_t>(received / (whole / 100), 99));
 }
 
-std::wstring SizeText(std::uint64_t bytes) {
-  static constexpr const wchar_t* kUnits[] = {L"KB", L"MB", L"GB", L"TB"};
-  if (bytes < 1024) return std::to_wstring(bytes) + L" B";
+std::wstring SizeText(std::uint64_t bytes, const Translation& words) {
+  const wchar_t* const kUnits[] = {words.kilobytes, words.megabytes, words.gigabytes,
+                                   words.terabytes};
+  if (bytes < 1024) return std::to_wstring(bytes) + L" " + words.bytes;
   long double value = static_cast<long double>(bytes) / 1024.0L;
   std::size_t unit = 0;
   // Rounded to tenths, a value that reaches 1024 is shown in the next unit.
@@ -65,15 +79,19 @@ std::wstring SizeText(std::uint64_t bytes) {
     value /= 1024.0L;
     ++unit;
   }
-  return Tenths(static_cast<std::uint64_t>(std::llround(value * 10.0L))) + L" " + kUnits[unit];
+  return Tenths(static_cast<std::uint64_t>(std::llround(value * 10.0L)), words.decimalSeparator) +
+         L" " + kUnits[unit];
 }
 
-std::wstring DurationText(std::uint64_t seconds) {
-  if (seconds < 60) return std::to_wstring(seconds) + L" s";
+std::wstring DurationText(std::uint64_t seconds, const Translation& words) {
+  const auto amount = [](std::uint64_t count, const wchar_t* unit) {
+    return std::to_wstring(count) + L" " + unit;
+  };
+  if (seconds < 60) return amount(seconds, words.seconds);
   if (seconds < 3600) {
-    return std::to_wstring(seconds / 60) + L" min " + std::to_wstring(seconds % 60) + L" s";
+    return amount(seconds / 60, words.minutes) + L" " + amount(seconds % 60, words.seconds);
   }
-  return std::to_wstring(seconds / 3600) + L" h " + std::to_wstring(seconds % 3600 / 60) + L" min";
+  return amount(seconds / 3600, words.hours) + L" " + amount(seconds % 3600 / 60, words.minutes);
 }
 
 std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept {
@@ -88,21 +106,15 @@ std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept 
 }
 
 std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample,
-                          const std::wstring& route) {
-  if (pattern.empty()) return DefaultText(sample);
+                          const std::wstring& route, const Translation& words) {
+  if (pattern.empty()) return DefaultText(sample, words);
   struct Placeholder {
     const wchar_t* name;
-    std::wstring (*value)(const ProgressSample&);
+    std::wstring (*value)(const ProgressSample&, const Translation&);
   };
   static const Placeholder kPlaceholders[] = {
-      {L"@PERCENT@", &PercentOf},
-      {L"@RECEIVED@", [](const ProgressSample& s) { return SizeText(s.received); }},
-      {L"@TOTAL@",
-       [](const ProgressSample& s) {
-         return s.total > 0 ? SizeText(static_cast<std::uint64_t>(s.total)) : kUnknown;
-       }},
-      {L"@SPEED@", &SpeedText},
-      {L"@REMAINING@", &LeftText},
+      {L"@PERCENT@", &PercentOf}, {L"@RECEIVED@", &ReceivedText}, {L"@TOTAL@", &TotalText},
+      {L"@SPEED@", &SpeedText},   {L"@REMAINING@", &LeftText},
   };
   static const std::wstring kRoute = L"@PROXY@";
   std::wstring text;
@@ -117,7 +129,7 @@ std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sam
     for (const Placeholder& placeholder : kPlaceholders) {
       const std::wstring name = placeholder.name;
       if (pattern.compare(at, name.size(), name) == 0) {
-        text += placeholder.value(sample);
+        text += placeholder.value(sample, words);
         at += name.size();
         replaced = true;
         break;

@@ -12,7 +12,12 @@
 // default wording leaves out what is unknown: "12.3 MB · 5.2 MB/s" without a size, nothing before
 // the first byte.
 //
+// Each function takes the words of the installer's language (download/Translations.h); English
+// when none is given. Only the dialog shows them: result lines for scripts stay English.
+//
 // Pure functions: thread-safe.
+
+#include "download/Translations.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,14 +36,15 @@ struct ProgressSample {
 int DownloadPercent(std::uint64_t received, std::int64_t total) noexcept;
 
 // Bytes in binary units with one decimal: "512 B", "1.0 KB", "12.3 MB", "2.0 GB", "1.5 TB".
-std::wstring SizeText(std::uint64_t bytes);
+std::wstring SizeText(std::uint64_t bytes, const Translation& words = English());
 // "8 s", "3 min 5 s", "2 h 14 min".
-std::wstring DurationText(std::uint64_t seconds);
+std::wstring DurationText(std::uint64_t seconds, const Translation& words = English());
 // Whole seconds the rest takes at the sample's speed; absent without size or speed.
 std::optional<std::uint64_t> SecondsLeft(const ProgressSample& sample) noexcept;
 // `pattern` with its placeholders filled in; an empty pattern gives the default wording. `route`:
 // "direct" or the proxy ("proxy:3128"); empty while unknown (the environment's proxy).
 std::wstring ProgressText(const std::wstring& pattern, const ProgressSample& sample,
-                          const std::wstring& route = std::wstring());
+                          const std::wstring& route = std::wstring(),
+                          const Translation& words = English());
 
 }  // namespace download

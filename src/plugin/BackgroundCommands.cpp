@@ -4,6 +4,7 @@
 #include "download/CancelSignal.h"
 #include "download/JobStatusText.h"
 #include "plugin/BackgroundDownloads.h"
+#include "plugin/DialogTexts.h"
 #include "plugin/DownloadCommand.h"
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
@@ -36,18 +37,21 @@ std::vector<std::wstring> PopWaitArguments(plugin::PluginCall& call) {
 }
 
 // The job's outcome, behind the download dialog unless `silent` or the job has ended already.
-download::DownloadOutcome AwaitJob(const Job& job, const plugin::WaitCommand& wait, HWND parent,
-                                   bool silent) {
+download::DownloadOutcome AwaitJob(const Job& job, const plugin::WaitCommand& wait,
+                                   const plugin::PluginCall& call, bool silent) {
+  const HWND parent = call.Parent();
   const download::CancelSignal nobodyCancels;
   const std::optional<download::JobStatus> status = job.jobs->Status(job.id);
   if (!silent && status && status->state != download::JobState::Done) {
     std::optional<download::DownloadOutcome> outcome;
+    ui::DownloadDialogLook look = wait.look;
+    plugin::CompleteDialogTexts(look, call.Language(), parent, job.command.request.path);
     const ui::DownloadTask task = [&](download::ProgressView* view,
                                       const download::CancelSignal& cancel) {
       outcome = job.jobs->Wait(job.id, view, cancel);
       return outcome && outcome->result == download::DownloadResult::Completed;
     };
-    ui::RunWithProgress(parent, wait.page, wait.look, task);
+    ui::RunWithProgress(parent, wait.page, look, task);
     if (outcome) return *outcome;
     // The dialog could not be shown: the download runs on all the same.
   }
@@ -61,7 +65,7 @@ std::wstring WaitResult(plugin::PluginCall& call) {
   const std::optional<Job> job = plugin::background::Find(wait.id);
   if (!job) return UnknownId(wait.id);
   const bool silent = wait.silent || call.InstallerIsSilent();
-  return plugin::DownloadResultText(AwaitJob(*job, wait, call.Parent(), silent), job->command);
+  return plugin::DownloadResultText(AwaitJob(*job, wait, call, silent), job->command);
 }
 
 std::wstring QueryResult(plugin::PluginCall& call) {

@@ -1,5 +1,6 @@
 #include "plugin/DownloadCommand.h"
 
+#include "plugin/DialogTexts.h"
 #include "res/resource.h"
 #include "tools/StringTools.h"
 
@@ -84,7 +85,7 @@ bool TakesValue(const std::wstring& name) noexcept {
         L"PROXY", L"PROXYAUTH", L"TEXT", L"SIGNER"}) {
     if (name == known) return true;
   }
-  return false;
+  return IsDialogTextOption(name);
 }
 
 // The proxy as the options name it, made into the engine's settings at the end.
@@ -150,6 +151,7 @@ Applied Apply(const std::wstring& name, const std::optional<std::wstring>& given
     command.request.proxyCredentials = value;
     return Applied::Yes;
   }
+  if (ApplyDialogTextOption(name, value, command.look)) return Applied::Yes;
   if (name == L"TEXT") {
     command.look.textPattern = value;
     return Applied::Yes;

@@ -8,7 +8,7 @@ namespace plugin {
 
 PluginCall::PluginCall(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTop,
                        extra_parameters* extra) noexcept
-    : parent_(parent), stringSize_(stringSize), extra_(extra) {
+    : parent_(parent), stringSize_(stringSize), variables_(variables), extra_(extra) {
   MSK_CHECK_THREAD(callingThread_);
   // The plug-in API's globals, as its EXDLL_INIT sets them.
   g_stringsize = stringSize > 0 ? static_cast<unsigned int>(stringSize) : 0;
@@ -37,6 +37,21 @@ void PluginCall::Push(const std::wstring& text) noexcept {
 bool PluginCall::InstallerIsSilent() const noexcept {
   MSK_CHECK_THREAD(callingThread_);
   return extra_ != nullptr && extra_->exec_flags != nullptr && extra_->exec_flags->silent != 0;
+}
+
+std::uint16_t PluginCall::Language() const noexcept {
+  MSK_CHECK_THREAD(callingThread_);
+  if (variables_ == nullptr || stringSize_ <= 0) return 0;
+  // NSIS keeps its variables as strings of the string size each, $LANGUAGE among them.
+  const wchar_t* text =
+      variables_ + static_cast<std::size_t>(INST_LANG) * static_cast<std::size_t>(stringSize_);
+  unsigned long language = 0;
+  for (int at = 0; at < stringSize_ && text[at] != L'\0'; ++at) {
+    if (text[at] < L'0' || text[at] > L'9') return 0;
+    language = language * 10 + static_cast<unsigned long>(text[at] - L'0');
+    if (language > 0xFFFF) return 0;
+  }
+  return static_cast<std::uint16_t>(language);
 }
 
 bool PluginCall::OnUnload(NSISPLUGINCALLBACK callback) const noexcept {

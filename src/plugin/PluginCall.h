@@ -23,6 +23,7 @@
 
 #include <nsis/pluginapi.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -39,6 +40,8 @@ class PluginCall {
   void Push(const std::wstring& text) noexcept;
 
   HWND Parent() const noexcept { return parent_; }
+  // The installer's language: $LANGUAGE, a Windows LANGID (1031 German); 0 when unreadable.
+  std::uint16_t Language() const noexcept;
   // The installer runs silently (/S, SilentInstall silent, SetSilent silent).
   bool InstallerIsSilent() const noexcept;
   // Asks NSIS to call `callback` before it unloads the library (NSPIM_UNLOAD); registering again
@@ -48,6 +51,7 @@ class PluginCall {
  private:
   HWND parent_;
   int stringSize_;
+  const wchar_t* variables_;
   extra_parameters* extra_;
   MSK_THREAD_CHECKER(callingThread_);
 };

@@ -5,6 +5,7 @@
 #include "download/CancelSignal.h"
 #include "download/Job.h"
 #include "plugin/BackgroundDownloads.h"
+#include "plugin/DialogTexts.h"
 #include "plugin/DownloadCommand.h"
 #include "plugin/Exports.h"
 #include "plugin/ModuleState.h"
@@ -35,7 +36,9 @@ std::vector<std::wstring> PopDownloadArguments(plugin::PluginCall& call) {
   return arguments;
 }
 
-download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND parent, bool silent) {
+download::DownloadOutcome Run(const plugin::DownloadCommand& command,
+                              const plugin::PluginCall& call, bool silent) {
+  const HWND parent = call.Parent();
   // This call holds the engine: its threads end with the download unless background downloads
   // still hold them.
   const download::EngineSession engine;
@@ -47,12 +50,14 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command, HWND paren
   // Stays as it is when the dialog cannot be shown at all: the download then never runs.
   download::DownloadOutcome outcome;
   outcome.detail = "the download dialog could not be shown";
+  ui::DownloadDialogLook look = command.look;
+  plugin::CompleteDialogTexts(look, call.Language(), parent, command.request.path);
   const ui::DownloadTask task = [&](download::ProgressView* view,
                                     const download::CancelSignal& cancel) {
     outcome = download::RunJob(command.request, *factory, view, cancel);
     return outcome.result == download::DownloadResult::Completed;
   };
-  ui::RunWithProgress(parent, command.page, command.look, task);
+  ui::RunWithProgress(parent, command.page, look, task);
   return outcome;
 }
 
@@ -91,7 +96,7 @@ void Download(HWND parent, int stringSize, wchar_t* variables, stack_t** stackTo
         result = plugin::background::Start(command);
       } else {
         const bool silent = command.silent || call.InstallerIsSilent();
-        result = plugin::DownloadResultText(Run(command, call.Parent(), silent), command);
+        result = plugin::DownloadResultText(Run(command, call, silent), command);
       }
     }
   } catch (...) {

@@ -1,5 +1,6 @@
 #include "plugin/WaitCommand.h"
 
+#include "plugin/DialogTexts.h"
 #include "plugin/DownloadCommand.h"
 
 #include <cwctype>
@@ -34,6 +35,9 @@ ParsedWait ParseWaitArguments(const std::vector<std::wstring>& arguments) {
     } else if (name == L"TEXT") {
       if (!valued) return Error(L"Invalid option " + argument);
       command.look.textPattern = argument.substr(equals + 1);
+    } else if (IsDialogTextOption(name)) {
+      if (!valued) return Error(L"Invalid option " + argument);
+      ApplyDialogTextOption(name, argument.substr(equals + 1), command.look);
     } else {
       return Error(L"Unknown option " + argument.substr(0, equals));
     }

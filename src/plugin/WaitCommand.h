@@ -1,12 +1,14 @@
 #pragma once
-// What `MarlowSetupKit::Wait [/SILENT] [/PAGE] [/CANCEL] [/TEXT=pattern] id` asks for, read from
-// its arguments in the order the script wrote them.
+// What `MarlowSetupKit::Wait [/SILENT] [/PAGE] [/CANCEL] [/TEXT=pattern] [/CAPTION=text]
+// [/HEADING=text] [/CANCELTEXT=text] id` asks for, read from its arguments in the order the script
+// wrote them.
 //
 //   plugin::ParsedWait parsed = plugin::ParseWaitArguments({L"/CANCEL", L"3"});
 //   if (!parsed.command) call.Push(parsed.error);   // e.g. "Unknown option /FOO"
 //
 // Option names are matched in any case, as the Download command's are; /SILENT, /PAGE and /CANCEL
-// take no value, /TEXT one (which may be empty: the default wording).
+// take no value, /TEXT one (which may be empty: the default wording), and so do the dialog's texts
+// (plugin/DialogTexts.h).
 //
 // Pure functions: thread-safe.
 

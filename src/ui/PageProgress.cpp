@@ -212,7 +212,8 @@ void PageSession::UpdateText() noexcept {
       const std::lock_guard<std::mutex> lock(routeMutex_);
       route = route_;
     }
-    const std::wstring text = download::ProgressText(look_.textPattern, sample, route);
+    const std::wstring text =
+        download::ProgressText(look_.textPattern, sample, route, *look_.words);
     if (TextOf(page_.status) != text) ::SetWindowTextW(page_.status, text.c_str());
   } catch (...) {
     // Out of memory for a line of text: it shows the previous one until the next tick.

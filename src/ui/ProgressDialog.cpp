@@ -24,7 +24,7 @@ constexpr int kWidth = 555;
 constexpr int kHeight = 395;
 // Where the skinned bar sits on the background.
 constexpr RECT kBarPlacement{25, 170, 25 + 270, 170 + 26};
-// Left edge of the text "Downloading Velmar...".
+// Left edge of the heading.
 constexpr int kTextLeft = 25;
 // The text line: under the bar, as wide as the left half of the background allows.
 constexpr RECT kTextLinePlacement{25, 204, 25 + 300, 204 + 18};
@@ -53,10 +53,10 @@ bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task) {
 
 ProgressDialog::ProgressDialog(DownloadDialogLook look, DownloadTask task)
     : DialogImpl(IDD_DOWNLOAD),
-      font_(CreateDialogTextFont()),
+      font_(CreateDialogTextFont(CharsetFor(look.words->script))),
       look_(std::move(look)),
       task_(std::move(task)),
-      text_(LoadResourceString(IDS_DOWNLOADING)) {}
+      text_(look_.heading.empty() ? LoadResourceString(IDS_DOWNLOADING) : look_.heading) {}
 
 ProgressDialog::~ProgressDialog() {
   WaitForDownload();
@@ -85,6 +85,11 @@ LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
   ::MoveWindow(window, 0, 0, kWidth, kHeight, FALSE);
   CenterWindow(window);
+  if (!look_.caption.empty()) ::SetWindowTextW(window, look_.caption.c_str());
+  RECT client{};
+  ::GetClientRect(window, &client);
+  heading_.Create(window, kDownloadHeadingControl, DialogMessageBand(client, kTextLeft), text_,
+                  font_.Get(), background_.Get());
   SkinProgressBar(::GetDlgItem(window, IDC_DOWNLOAD_PROGRESS));
   if (look_.textLine) AddTextLine();
   if (look_.cancelButton) AddCancelButton();
@@ -134,13 +139,16 @@ void ProgressDialog::AddCancelButton() noexcept {
   const int left = std::max(0, static_cast<int>(client.right - margin.right - width));
   const int top = std::max(0, static_cast<int>(client.bottom - margin.bottom - height));
   const HWND button = ::CreateWindowExW(
-      0, L"BUTTON", L"Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left, top, width,
-      height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)),
-      module::ResourceInstance(), nullptr);
+      0, L"BUTTON", look_.cancelText.empty() ? look_.words->cancel : look_.cancelText.c_str(),
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left, top, width, height, window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), module::ResourceInstance(), nullptr);
   if (button == nullptr) return;
   // The template's font, as the connection-error dialog's buttons have it.
-  ::SendMessageW(button, WM_SETFONT, static_cast<WPARAM>(::SendMessageW(window, WM_GETFONT, 0, 0)),
-                 FALSE);
+  const auto templateFont = reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
+  const BYTE charset = CharsetFor(look_.words->script);
+  if (charset != DEFAULT_CHARSET) buttonFont_ = FontInCharset(templateFont, charset);
+  ::SendMessageW(button, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(buttonFont_ ? buttonFont_.Get() : templateFont), FALSE);
 }
 
 void ProgressDialog::StartDownloadThread() {
@@ -199,8 +207,7 @@ LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
   } else {
     FillPlainBackground(dc, client);
   }
-  DrawDialogMessage(dc, client, kTextLeft, text_, font_.Get());
-  return 0;
+  return 0;  // the heading draws itself
 }
 
 LRESULT ProgressDialog::OnEraseBackground(UINT, WPARAM, LPARAM, bool&) {
@@ -241,7 +248,8 @@ void ProgressDialog::UpdateTextLine() noexcept {
       const std::lock_guard<std::mutex> lock(routeMutex_);
       route = route_;
     }
-    const std::wstring text = download::ProgressText(look_.textPattern, sample, route);
+    const std::wstring text =
+        download::ProgressText(look_.textPattern, sample, route, *look_.words);
     const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
     const int length = ::GetWindowTextLengthW(line);
     std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
@@ -278,6 +286,11 @@ LRESULT ProgressDialog::OnControlColour(UINT, WPARAM wParam, LPARAM lParam, bool
   return reinterpret_cast<LRESULT>(textBackground_.Brush() != nullptr
                                        ? textBackground_.Brush()
                                        : ::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT ProgressDialog::OnDrawItem(UINT, WPARAM, LPARAM lParam, bool& handled) {
+  if (!heading_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) handled = false;
+  return TRUE;
 }
 
 LRESULT ProgressDialog::OnCancel(WORD, WORD, HWND, bool& handled) {

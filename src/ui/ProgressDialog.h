@@ -1,6 +1,7 @@
 #pragma once
-// The modal download dialog: the skinned progress bar on the skin background and the text
-// "Downloading Velmar...", while a thread of its own runs the download (download/Job.h).
+// The modal download dialog: the skinned progress bar on the skin background under a heading
+// ("Downloading Velmar..." for HTTPDownload), while a thread of its own runs the download
+// (download/Job.h).
 //
 //   ui::DownloadDialogLook look;
 //   look.textLine = look.cancelButton = look.marquee = true;
@@ -22,7 +23,10 @@
 // updated by a timer four times a second from the byte counts the observer hands over; a "Cancel"
 // button (Escape, the title bar's close button and a close request from outside do the same), which
 // raises the task's CancelSignal and then waits, greyed, for the task to end; and a marquee, a
-// block running along the bar while bytes arrive of a resource whose size is unknown.
+// block running along the bar while bytes arrive of a resource whose size is unknown. It may also
+// replace the title, the heading and the Cancel button's text, and name the language of the
+// default words (the button's, the text line's). The heading and the text line are controls
+// holding their text (kDownloadHeadingControl, kDownloadTextControl).
 //
 // Thread-safety: RunDownloadDialog blocks its caller: the installer's user-interface thread or the
 // thread that runs its sections (the owner then is the installer's window, ui/DialogOwner.h). The
@@ -31,8 +35,10 @@
 #include "download/CancelSignal.h"
 #include "download/ProgressView.h"
 #include "download/TransferRate.h"
+#include "download/Translations.h"
 #include "ui/DialogImpl.h"
 #include "ui/Gdi.h"
+#include "ui/HeadingLine.h"
 #include "ui/PatternPiece.h"
 #include "ui/SkinProgress.h"
 
@@ -53,6 +59,8 @@ inline constexpr UINT kProgressMessage = WM_USER + 100;
 inline constexpr UINT kDownloadEndedMessage = WM_USER + 101;
 // The text line under the bar, when the look has one.
 inline constexpr int kDownloadTextControl = 139;
+// The heading above the bar.
+inline constexpr int kDownloadHeadingControl = 140;
 // How often the text line (and the switch to and from the marquee) is brought up to date.
 inline constexpr UINT kTextUpdateMilliseconds = 250;
 
@@ -61,6 +69,10 @@ struct DownloadDialogLook {
   std::wstring textPattern;  // download::ProgressText's pattern; empty: the default wording
   bool cancelButton = false;
   bool marquee = false;
+  std::wstring caption;     // the title; empty: the template's
+  std::wstring heading;     // the line above the bar; empty: "Downloading Velmar..."
+  std::wstring cancelText;  // empty: the language's word for Cancel
+  const download::Translation* words = &download::English();  // never null
 };
 
 // The work behind the dialog, run on its download thread: true when the download succeeded.
@@ -89,6 +101,7 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   MSK_MESSAGE_HANDLER(kDownloadEndedMessage, OnDownloadEnded)
   MSK_MESSAGE_HANDLER(WM_TIMER, OnTimer)
   MSK_MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
+  MSK_MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
   MSK_COMMAND_HANDLER(IDCANCEL, BN_CLICKED, OnCancel)
   MSK_MESSAGE_HANDLER(WM_SYSCOMMAND, OnSystemCommand)
   MSK_MESSAGE_HANDLER(WM_CLOSE, OnClose)
@@ -102,6 +115,7 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   LRESULT OnDownloadEnded(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnControlColour(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  LRESULT OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnCancel(WORD notifyCode, WORD id, HWND control, bool& handled);
   LRESULT OnSystemCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -122,7 +136,8 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
 
   std::thread downloadThread_;
   SkinProgress progress_;
-  gdi::UniqueHFont font_;
+  gdi::UniqueHFont font_;        // the heading's and the text line's, in the words' charset
+  gdi::UniqueHFont buttonFont_;  // the template's in the words' charset; empty: the template's
   std::atomic<int> percent_{0};
   std::atomic<std::uint64_t> received_{0};
   std::atomic<std::int64_t> total_{0};
@@ -135,6 +150,7 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   bool downloadStarted_ = false;
   gdi::UniqueHBitmap background_;
   PatternPiece textBackground_;  // the skin beneath the text line
+  HeadingLine heading_;
   download::TransferRate rate_;
   bool marqueeRunning_ = false;
   std::wstring text_;

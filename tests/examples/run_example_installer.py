@@ -29,7 +29,7 @@ from wine_desktop import (DialogTool, PayloadServer, free_port, read_report, scr
                           windows_path)
 
 SETUP = "Velmar Setup"  # the installer's window; NSIS adds the page's name to its caption
-OUR_DIALOGS = "Velmar Installation"  # the download and connection-error dialogs
+OUR_DIALOGS = "Velmar Installation"  # the connection-error dialog
 NEXT_BUTTON = 1  # "Install" on the folder page, "Close" on the finished one
 PROGRESS_BAR = 138
 TRY_AGAIN = 1002
@@ -123,7 +123,8 @@ def run_with_pages(args, server, expected):
         # About two seconds of body, for a look at the download dialog mid-way.
         server.start(rate=1500 * 1000)
         check(dialog(OUR_DIALOGS, TRY_AGAIN, "click") is not None, "Try Again was clicked")
-        rect = dialog(OUR_DIALOGS, PROGRESS_BAR, "wait")
+        # Download's dialog takes the installer window's title.
+        rect = dialog(SETUP + ": Installing", PROGRESS_BAR, "wait")
         check(rect is not None, "the download dialog showed for the second attempt")
         if rect is not None:
             time.sleep(0.8)

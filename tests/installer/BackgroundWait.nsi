@@ -13,6 +13,7 @@ InstallDir "$TEMP\MskBackgroundWait"  ; nothing is written there; the folder pag
   !error "MSK_DIALOG_BUTTON: the dialog helper program"
 !endif
 
+; The helper finds the dialog by its title, which would otherwise be the installer window's.
 !define CAPTION "Velmar Installation"
 !define TEXT_LINE 139
 !define CANCEL_BUTTON 2
@@ -48,7 +49,7 @@ FunctionEnd
 
 Section
   ${StartHelper} ${TEXT_LINE} text@50 60000 text
-  ${MSK_Wait} `"/TEXT=@PERCENT@ of @TOTAL@"` $Payload $0
+  ${MSK_Wait} `"/TEXT=@PERCENT@ of @TOTAL@" "/CAPTION=${CAPTION}"` $Payload $0
   ${MskCheck} $0 == "OK" "Wait behind the dialog"
   ${MskHelperLine} text 2 $1
   !insertmacro MskLogLine "the text line after 50 %: $1"
@@ -60,7 +61,7 @@ Section
 
   ; Ended already: the answer at once, and no window.
   ${StartHelper} 138 wait 2000 again
-  ${MSK_Wait} "" $Payload $0
+  ${MSK_Wait} `"/CAPTION=${CAPTION}"` $Payload $0
   ${MskCheck} $0 == "OK" "Wait for a download that has ended"
   ${MskHelperLine} again 1 $1
   ${MskCheck} $1 == "none" "the window of a Wait for a download that has ended"
@@ -69,7 +70,7 @@ Section
   ${MSK_DownloadBackground} "" "$Base/bytes?size=30000000&rate=1000000" \
                             "$PLUGINSDIR\cancelled.bin" $Payload
   ${StartHelper} ${CANCEL_BUTTON} click@10 60000 cancel
-  ${MSK_Wait} "/CANCEL" $Payload $0
+  ${MSK_Wait} `/CANCEL "/CAPTION=${CAPTION}"` $Payload $0
   ${MskCheck} $0 == "Cancelled" "Wait cancelled from its dialog"
   ${If} ${FileExists} "$PLUGINSDIR\cancelled.bin"
     ${MskFail} "a download cancelled from the Wait dialog left a file"

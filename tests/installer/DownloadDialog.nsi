@@ -14,6 +14,7 @@ ShowInstDetails hide
   !error "MSK_DIALOG_BUTTON: the dialog helper program"
 !endif
 
+; The helper finds the dialog by its title, which would otherwise be the installer window's.
 !define CAPTION "Velmar Installation"
 !define TEXT_LINE 139
 !define CANCEL_BUTTON 2
@@ -53,7 +54,7 @@ Section
 
   ; The text line after half of 3,000,000 bytes at 1,000,000 a second, every placeholder in it.
   ${StartHelper} ${TEXT_LINE} text@50 60000 text
-  ${MSK_Download} "/TEXT=@PERCENT@|@RECEIVED@|@TOTAL@|@SPEED@|@REMAINING@" \
+  ${MSK_Download} `"/TEXT=@PERCENT@|@RECEIVED@|@TOTAL@|@SPEED@|@REMAINING@" "/CAPTION=${CAPTION}"` \
                   "$Base/bytes?size=3000000&rate=1000000" $Target $0
   ${MskCheck} $0 == "OK" "Download behind the dialog"
   ${MskHelperLine} text 1 $1
@@ -92,7 +93,7 @@ Section
 
   ; Cancel once a tenth has arrived of what would take 30 s: the answer, and no file.
   ${StartHelper} ${CANCEL_BUTTON} click@10 60000 cancel
-  ${MSK_Download} "/CANCEL" "$Base/bytes?size=30000000&rate=1000000" $Target $0
+  ${MSK_Download} `/CANCEL "/CAPTION=${CAPTION}"` "$Base/bytes?size=30000000&rate=1000000" $Target $0
   System::Call 'kernel32::GetTickCount64() l .r5'
   ${MskCheck} $0 == "Cancelled" "Download cancelled from its dialog"
   ${If} ${FileExists} $Target
@@ -106,7 +107,7 @@ Section
 
   ; /SILENT: no window while the body arrives (about 1.5 s), although the installer shows its own.
   ${StartHelper} 138 wait 3000 silent
-  ${MSK_Download} "/SILENT" "$Base/bytes?size=300000&rate=200000" $Target $0
+  ${MSK_Download} `/SILENT "/CAPTION=${CAPTION}"` "$Base/bytes?size=300000&rate=200000" $Target $0
   ${MskCheck} $0 == "OK" "Download with /SILENT"
   ${MskHelperLine} silent 1 $1
   ${MskCheck} $1 == "none" "the window Download /SILENT showed"

@@ -98,6 +98,11 @@ TEST(DownloadArguments, EachOptionSetsWhatItNames) {
        }},
       {{L"/TEXT=@PERCENT@ of Velmar"},
        [](const DownloadCommand& c) { return c.look.textPattern == L"@PERCENT@ of Velmar"; }},
+      {{L"/caption=Velmar \u2013 Setup", L"/Heading=Getting Velmar", L"/CANCELTEXT=Stop"},
+       [](const DownloadCommand& c) {
+         return c.look.caption == L"Velmar \u2013 Setup" && c.look.heading == L"Getting Velmar" &&
+                c.look.cancelText == L"Stop";
+       }},
       {{L"/RETRY=1", L"/RETRY=2"}, [](const DownloadCommand& c) { return c.request.retries == 2; }},
       {{L"/SIGNER=Velmar Example Co.", L"/signer=Other Name Ltd"},
        [](const DownloadCommand& c) {
@@ -133,6 +138,7 @@ TEST(DownloadArguments, WhatIsNotAValidCallIsAnsweredWithWhy) {
       {WithUrlAndPath({L"/STALL=2147484"}), L"Invalid option /STALL"},
       {WithUrlAndPath({L"/TIMEOUT= 5"}), L"Invalid option /TIMEOUT"},
       {WithUrlAndPath({L"/SILENT=1"}), L"Invalid option /SILENT"},
+      {WithUrlAndPath({L"/HEADING"}), L"Invalid option /HEADING"},
       {WithUrlAndPath({L"/SHA256=abc"}), L"Invalid option /SHA256"},
       {WithUrlAndPath({L"/SHA256=" + std::wstring(63, L'a') + L"g"}), L"Invalid option /SHA256"},
       {WithUrlAndPath({L"/SHA256=" + std::wstring(63, L'a') + L"\xFF11"}),  // a full-width 1

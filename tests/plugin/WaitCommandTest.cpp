@@ -19,13 +19,17 @@ TEST(WaitArguments, OptionsThenTheId) {
   EXPECT_TRUE(plain.command->look.marquee);
 
   const plugin::ParsedWait all = plugin::ParseWaitArguments(
-      {L"/silent", L"/Page", L"/Cancel", L"/TEXT=@PERCENT@ = done", L"12"});
+      {L"/silent", L"/Page", L"/Cancel", L"/TEXT=@PERCENT@ = done", L"/CAPTION=Velmar",
+       L"/heading=Getting it", L"/CancelText=Stop", L"12"});
   ASSERT_TRUE(all.command.has_value());
   EXPECT_EQ(all.command->id, L"12");
   EXPECT_TRUE(all.command->silent);
   EXPECT_TRUE(all.command->page);
   EXPECT_TRUE(all.command->look.cancelButton);
   EXPECT_EQ(all.command->look.textPattern, L"@PERCENT@ = done");
+  EXPECT_EQ(all.command->look.caption, L"Velmar");
+  EXPECT_EQ(all.command->look.heading, L"Getting it");
+  EXPECT_EQ(all.command->look.cancelText, L"Stop");
 }
 
 TEST(WaitArguments, WrongArgumentsAreAnsweredAsTheDownloadCommandAnswersThem) {
@@ -38,6 +42,7 @@ TEST(WaitArguments, WrongArgumentsAreAnsweredAsTheDownloadCommandAnswersThem) {
       {{L"/SILENT=1", L"1"}, L"Invalid option /SILENT=1"},
       {{L"/TEXT", L"1"}, L"Invalid option /TEXT"},
       {{L"/PAGE=1", L"1"}, L"Invalid option /PAGE=1"},
+      {{L"/CANCELTEXT", L"1"}, L"Invalid option /CANCELTEXT"},
       {{L"/CANCEL"}, L"Missing id"},
       {{}, L"Missing id"},
   };

@@ -77,6 +77,14 @@ std::vector<int> WatchBar(HWND dialog) {
 
 // The message with which the download thread ends its dialog (ui/ProgressDialog.h).
 constexpr UINT kDownloadEndedMessage = WM_USER + 101;
+// The control holding the heading above the bar (ui/ProgressDialog.h).
+constexpr int kHeadingControl = 140;
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(window, text, 256);
+  return text;
+}
 
 // When the download thread asked the dialog to close (its message taken from this thread's
 // queue). This is the end of the library's own work: what follows is the platform taking the
@@ -130,7 +138,11 @@ TEST(HTTPDownload, TheSkinnedBarMovesWhileASlowBodyStreams) {
   std::vector<int> positions;
   Pixels midway = Pixels::Painted(1, 1, [](HDC) {});
   int positionAtPicture = -1;
+  std::wstring caption;
+  std::wstring heading;
   DialogDriver driver(::GetCurrentThreadId(), [&](HWND dialog) {
+    caption = WindowText(dialog);
+    heading = WindowText(::GetDlgItem(dialog, kHeadingControl));
     while (const std::optional<int> position = BarPosition(dialog)) {
       positions.push_back(*position);
       if (positionAtPicture < 0 && *position >= 40) {
@@ -151,6 +163,9 @@ TEST(HTTPDownload, TheSkinnedBarMovesWhileASlowBodyStreams) {
       std::count_if(shown.begin(), shown.end(), [](int p) { return p > 0 && p < 100; });
   EXPECT_GE(between, 5) << "the bar hardly moved";
 
+  // Its texts as they have always been, readable from the window.
+  EXPECT_EQ(caption, L"Velmar Installation");
+  EXPECT_EQ(heading, L"Downloading Velmar...");
   ASSERT_GE(positionAtPicture, 40);
   msk::test::SaveArtifact(midway, "download-dialog");
   // The background is the skin bitmap at its natural size; the bar's unfilled end is the skin's

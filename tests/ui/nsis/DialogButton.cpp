@@ -11,6 +11,8 @@
 //            "text=TEXT", the control's text as it is first shown after that (or, if it does not
 //            change before the dialog goes, as it was), and "bar=POS/HIGH", the bar's position
 //            and range when the text was read, followed by " marquee" while it runs one.
+// CONTROL-ID may also be FIND/ACT: the dialog is the one with control FIND, the action is on
+// control ACT (the installer's own window, which may have the title too, has a Cancel button).
 // With OUT-FILE the output goes into that file instead (UTF-16LE, created only once complete, so a
 // waiting installer can poll for it), and "none" when no such dialog showed up. With PROCESS-ID
 // only that process's dialogs count (other tests may show theirs on the same display).
@@ -25,6 +27,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 namespace {
@@ -63,11 +66,14 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   return TRUE;
 }
 
-std::wstring TextOf(HWND control) {
+// Absent when the control did not answer (it is gone, or going with its dialog).
+std::optional<std::wstring> TextOf(HWND control) {
   wchar_t text[1024] = {};
-  ::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
-                        nullptr);
-  return text;
+  if (::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                            5000, nullptr) == 0) {
+    return std::nullopt;
+  }
+  return std::wstring(text);
 }
 
 BOOL CALLBACK FindBar(HWND child, LPARAM found) {
@@ -108,11 +114,14 @@ void WaitForPercent(HWND dialog, int percent, ULONGLONG deadline) {
 // The text of `control` first shown after the dialog's progress bar reached `percent`.
 std::wstring TextAfterPercent(HWND dialog, HWND control, int percent, ULONGLONG deadline) {
   WaitForPercent(dialog, percent, deadline);
-  const std::wstring before = TextOf(control);
+  const std::wstring before = TextOf(control).value_or(L"");
   std::wstring now = before;
   while (::IsWindow(dialog) && ::GetTickCount64() < deadline && now == before) {
     ::Sleep(10);
-    if (::IsWindow(control)) now = TextOf(control);
+    // A text that stays until the dialog goes is the one it had, not the silence of its end.
+    const std::optional<std::wstring> text = TextOf(control);
+    if (!text) break;
+    now = *text;
   }
   return now;
 }
@@ -144,10 +153,10 @@ void Report(const wchar_t* outFile, const std::wstring& output) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(
-        stderr,
-        "usage: msk_dialog_button CAPTION CONTROL-ID wait|click[@PERCENT]|close|text@PERCENT "
-        "[TIMEOUT-MS [OUT-FILE [PROCESS-ID]]]\n");
+    std::fprintf(stderr,
+                 "usage: msk_dialog_button CAPTION CONTROL-ID[/ACTED-ID] "
+                 "wait|click[@PERCENT]|close|text@PERCENT "
+                 "[TIMEOUT-MS [OUT-FILE [PROCESS-ID]]]\n");
     return 2;
   }
   const std::wstring action = argv[3];
@@ -158,7 +167,10 @@ int wmain(int argc, wchar_t** argv) {
   const bool close = verb == L"close";
   const bool text = verb == L"text";
   const DWORD process = argc > 6 ? static_cast<DWORD>(std::stoul(argv[6])) : 0;
-  Search search{argv[1], std::stoi(argv[2]), click, process, nullptr};
+  const std::wstring controls = argv[2];
+  const auto slash = controls.find(L'/');
+  const int acted = std::stoi(slash == std::wstring::npos ? controls : controls.substr(slash + 1));
+  Search search{argv[1], std::stoi(controls), click, process, nullptr};
   const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::stoul(argv[4])) : 30000;
   const wchar_t* outFile = argc > 5 ? argv[5] : nullptr;
   const ULONGLONG deadline = ::GetTickCount64() + timeout;
@@ -177,7 +189,7 @@ int wmain(int argc, wchar_t** argv) {
                         std::to_wstring(rect.right) + L" " + std::to_wstring(rect.bottom) + L" " +
                         std::to_wstring(reinterpret_cast<std::uintptr_t>(owner)) + L" " +
                         (owner != nullptr && ::IsWindowEnabled(owner) ? L"1" : L"0") + L"\r\n";
-  const HWND control = ControlOf(search.found, search.controlId);
+  const HWND control = ControlOf(search.found, acted);
   if (click) {
     WaitForPercent(search.found, percent, deadline);
     output += L"clicked_at=" + std::to_wstring(::GetTickCount64()) + L"\r\n";
