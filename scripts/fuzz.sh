@@ -10,19 +10,27 @@ seconds=${1:-60}
 out=build/fuzz
 mkdir -p "$out"
 cxx=${MSK_FUZZ_CXX:-clang++}
-flags=(-std=c++17 -O1 -g -Isrc -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+flags=(-std=c++17 -O1 -g -Isrc -I. -I"$out/gen" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+
+# The version header CMake would generate (res/MskVersion.h.in), for the command's parser.
+mkdir -p "$out/gen"
+version=$(scripts/project-version.sh)
+IFS=. read -r major minor patch <<<"$version"
+sed -e "s/@PROJECT_VERSION_MAJOR@/$major/;s/@PROJECT_VERSION_MINOR@/$minor/" \
+  -e "s/@PROJECT_VERSION_PATCH@/$patch/;s/@PROJECT_VERSION@/$version/" res/MskVersion.h.in >"$out/gen/MskVersion.h"
 
 # Each harness with the portable sources it exercises.
 declare -A sources=(
   [HeaderHandlerFuzz]="src/hftp/detail/HeaderParsing.cpp src/hftp/detail/ByteRange.cpp"
   [PemBundleFuzz]="src/hftp/detail/PemBundle.cpp"
-  [ProgressTextFuzz]="src/download/ProgressText.cpp"
+  [ProgressTextFuzz]="src/download/ProgressText.cpp src/download/Translations.cpp"
+  [DownloadArgumentsFuzz]="src/plugin/DownloadCommand.cpp src/plugin/DialogTextOptions.cpp src/download/Translations.cpp src/hftp/detail/TransferRequest.cpp src/hftp/SystemProxyPortable.cpp src/tools/StringTools.cpp src/tools/detail/CodePageApi.cpp src/tools/detail/CodePagePortable.cpp"
   [Utf8ConversionFuzz]="src/tools/StringTools.cpp src/tools/detail/CodePageApi.cpp src/tools/detail/CodePagePortable.cpp"
 )
 
 total_runs=0
 total_findings=0
-for name in HeaderHandlerFuzz PemBundleFuzz ProgressTextFuzz Utf8ConversionFuzz; do
+for name in HeaderHandlerFuzz PemBundleFuzz ProgressTextFuzz DownloadArgumentsFuzz Utf8ConversionFuzz; do
   # shellcheck disable=SC2086
   nice "$cxx" "${flags[@]}" "tests/fuzz/$name.cpp" ${sources[$name]} -o "$out/$name"
   corpus="$out/corpus/$name"

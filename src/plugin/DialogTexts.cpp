@@ -18,17 +18,6 @@ std::wstring WindowTitle(HWND window) {
 
 }  // namespace
 
-bool IsDialogTextOption(const std::wstring& name) noexcept {
-  return name == L"CAPTION" || name == L"HEADING" || name == L"CANCELTEXT";
-}
-
-bool ApplyDialogTextOption(const std::wstring& name, const std::wstring& value,
-                           ui::DownloadDialogLook& look) {
-  if (!IsDialogTextOption(name)) return false;
-  (name == L"CAPTION" ? look.caption : name == L"HEADING" ? look.heading : look.cancelText) = value;
-  return true;
-}
-
 void CompleteDialogTexts(ui::DownloadDialogLook& look, std::uint16_t language, HWND installer,
                          const std::wstring& path) {
   const download::Translation& words = download::TranslationFor(language);

@@ -10,10 +10,12 @@
 // An option given empty counts as not given. The result lines stay English whatever the language:
 // scripts compare them.
 //
-// Thread-safety: ApplyDialogTextOption is a pure function; CompleteDialogTexts reads the
-// installer window's title, from the thread of the plug-in call.
+// The options themselves are read by plugin/DialogTextOptions.h.
+//
+// Thread-safety: CompleteDialogTexts reads the installer window's title, from the thread of the
+// plug-in call.
 
-#include "ui/ProgressDialog.h"
+#include "ui/DownloadDialogLook.h"
 
 #include <windows.h>
 
@@ -21,12 +23,6 @@
 #include <string>
 
 namespace plugin {
-
-// Whether `name` (the option's name in upper case, without "/") is one of the dialog's texts.
-bool IsDialogTextOption(const std::wstring& name) noexcept;
-// Puts `value` into `look` for option `name`; false when `name` is not one of the texts.
-bool ApplyDialogTextOption(const std::wstring& name, const std::wstring& value,
-                           ui::DownloadDialogLook& look);
 
 // Fills in the texts `look` leaves empty, for a download to `path` in an installer whose
 // language is `language` (a LANGID; 0: unknown, English) and whose window is `installer` (null:

@@ -1,6 +1,6 @@
 #include "plugin/DownloadCommand.h"
 
-#include "plugin/DialogTexts.h"
+#include "plugin/DialogTextOptions.h"
 #include "res/resource.h"
 #include "tools/StringTools.h"
 

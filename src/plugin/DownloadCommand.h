@@ -12,13 +12,13 @@
 // time. The defaults are
 // those of the README: /RETRY=0, /STALL=30, /CONNECTTIMEOUT=30, /TIMEOUT=0 (none),
 // /USERAGENT=MarlowSetupKit/<version>, the system's proxy (none of our own), no checksum, the
-// default text line, the installer's title, heading and Cancel text (plugin/DialogTexts.h).
+// default text line, the installer's title, heading and Cancel text (plugin/DialogTextOptions.h, plugin/DialogTexts.h).
 //
 // Pure functions: thread-safe.
 
 #include "download/Job.h"
 #include "download/Outcome.h"
-#include "ui/ProgressDialog.h"
+#include "ui/DownloadDialogLook.h"
 
 #include <optional>
 #include <string>

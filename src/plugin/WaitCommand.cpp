@@ -1,6 +1,6 @@
 #include "plugin/WaitCommand.h"
 
-#include "plugin/DialogTexts.h"
+#include "plugin/DialogTextOptions.h"
 #include "plugin/DownloadCommand.h"
 
 #include <cwctype>

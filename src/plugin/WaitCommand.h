@@ -8,11 +8,11 @@
 //
 // Option names are matched in any case, as the Download command's are; /SILENT, /PAGE and /CANCEL
 // take no value, /TEXT one (which may be empty: the default wording), and so do the dialog's texts
-// (plugin/DialogTexts.h).
+// (plugin/DialogTextOptions.h).
 //
 // Pure functions: thread-safe.
 
-#include "ui/ProgressDialog.h"
+#include "ui/DownloadDialogLook.h"
 
 #include <optional>
 #include <string>

@@ -88,8 +88,10 @@ LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   if (!look_.caption.empty()) ::SetWindowTextW(window, look_.caption.c_str());
   RECT client{};
   ::GetClientRect(window, &client);
-  heading_.Create(window, kDownloadHeadingControl, DialogMessageBand(client, kTextLeft), text_,
-                  font_.Get(), background_.Get());
+  // The heading ends where the bar begins: a control reaching into the bar would paint over it.
+  RECT band = DialogMessageBand(client, kTextLeft);
+  band.bottom = std::min(band.bottom, kBarPlacement.top);
+  heading_.Create(window, kDownloadHeadingControl, band, text_, font_.Get(), background_.Get());
   SkinProgressBar(::GetDlgItem(window, IDC_DOWNLOAD_PROGRESS));
   if (look_.textLine) AddTextLine();
   if (look_.cancelButton) AddCancelButton();

@@ -37,6 +37,7 @@
 #include "download/TransferRate.h"
 #include "download/Translations.h"
 #include "ui/DialogImpl.h"
+#include "ui/DownloadDialogLook.h"
 #include "ui/Gdi.h"
 #include "ui/HeadingLine.h"
 #include "ui/PatternPiece.h"
@@ -63,17 +64,6 @@ inline constexpr int kDownloadTextControl = 139;
 inline constexpr int kDownloadHeadingControl = 140;
 // How often the text line (and the switch to and from the marquee) is brought up to date.
 inline constexpr UINT kTextUpdateMilliseconds = 250;
-
-struct DownloadDialogLook {
-  bool textLine = false;
-  std::wstring textPattern;  // download::ProgressText's pattern; empty: the default wording
-  bool cancelButton = false;
-  bool marquee = false;
-  std::wstring caption;     // the title; empty: the template's
-  std::wstring heading;     // the line above the bar; empty: "Downloading Velmar..."
-  std::wstring cancelText;  // empty: the language's word for Cancel
-  const download::Translation* words = &download::English();  // never null
-};
 
 // The work behind the dialog, run on its download thread: true when the download succeeded.
 using DownloadTask =

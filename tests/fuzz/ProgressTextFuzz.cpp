@@ -1,8 +1,9 @@
-// Fuzzes the download dialog's text line: any pattern, any sizes and speed.
+// Fuzzes the download dialog's text line: any pattern, any sizes and speed, in every language.
 //
 // Input: 8 bytes received, 8 bytes total, 8 bytes of speed (a double, any bit pattern: NaN and
-// infinities included), 1 byte saying whether the speed is known, then the pattern as UTF-32
-// (4 bytes a character, masked to a valid code point range).
+// infinities included), 1 byte whose lowest bit says whether the speed is known and whose others
+// choose the language's row, then the pattern as UTF-32 (4 bytes a character, masked to a valid
+// code point range).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "download/ProgressText.h"
+#include "download/Translations.h"
 
 namespace {
 
@@ -37,12 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pattern.push_back(static_cast<wchar_t>(ValueAt<std::uint32_t>(data + i) & 0x10FFFF));
   }
 
+  const download::TranslationRows rows = download::AllTranslations();
+  const auto row = static_cast<std::ptrdiff_t>((data[24] >> 1) % (rows.end() - rows.begin()));
+  const download::Translation& words = rows.begin()[row];
+
   const int percent = download::DownloadPercent(sample.received, sample.total);
   Require(percent >= 0 && percent <= 100);
-  (void)download::SizeText(sample.received);
-  (void)download::DurationText(sample.received);
+  (void)download::SizeText(sample.received, words);
+  (void)download::DurationText(sample.received, words);
   (void)download::SecondsLeft(sample);
-  const std::wstring text = download::ProgressText(pattern, sample);
+  const std::wstring text = download::ProgressText(pattern, sample, L"proxy:3128", words);
   // Filling in placeholders adds at most a bounded text for each; it never explodes.
   Require(text.size() <= pattern.size() * 16 + 256);
   return 0;
