@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/mingw-curl-recipe.sh"
 target=${1:?target triple, e.g. x86_64-w64-mingw32}
 cache=${MSK_CACHE_DIR:-/var/cache/marlowsetupkit}
-recipe=$(cat "$0" "$here/mingw-curl-recipe.sh" | sha256sum | cut -c1-12)
+recipe=$(msk_curl_recipe_files | xargs cat "$0" | sha256sum | cut -c1-12)
 version=$(msk_curl_version)
 [ -n "$version" ] || { echo "build-mingw-curl: no curl source package known to apt (deb-src missing?)" >&2; exit 1; }
 prefix="$cache/curl-${version//[:~]/_}-$target-$recipe"
