@@ -2,6 +2,7 @@
 
 #include "download/ArrivedFileCheck.h"
 #include "download/Connectivity.h"
+#include "download/DeferredRelease.h"
 #include "download/ProxyRoute.h"
 #include "download/RetryPolicy.h"
 #include "download/TargetFile.h"
@@ -34,9 +35,23 @@ std::chrono::milliseconds Pause(const JobEnvironment& environment, int retry) {
   return environment.pause ? environment.pause(retry) : RetryDelay(retry);
 }
 
+using Clock = std::chrono::steady_clock;
+
+// libcurl ends a transfer at its whole-transfer limit itself, but only while it runs: when its
+// worker is held (a TLS handshake waiting on a revocation server) nothing ends it. The job gives
+// up a little after the limit then; the margin leaves libcurl's own answer, and its message,
+// to arrive first whenever it can.
+constexpr std::chrono::milliseconds kOverdueMargin{500};
+
+std::optional<Clock::time_point> OverdueAt(const hftp::RequestOptions& options) {
+  constexpr std::chrono::seconds kLongest{2147483};  // libcurl's own cut (RequestOptions.h)
+  if (options.totalTimeout <= std::chrono::seconds(0)) return std::nullopt;
+  return Clock::now() + std::min(options.totalTimeout, kLongest) + kOverdueMargin;
+}
+
 // One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
-// transfer abandoned for a lost network or a cancel) is aborted by the service's release, which
-// the sink hears.
+// transfer abandoned for a lost network, a cancel or an overdue limit) is abandoned: the sink
+// takes nothing more, and the service's release, which aborts it, runs in the background.
 Attempt Transfer(const std::wstring& url, const std::wstring& path,
                  const hftp::RequestOptions& options, TargetOptions target,
                  hftp::ServiceFactory& factory, ProgressView* view, const CancelSignal* cancel,
@@ -50,21 +65,37 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   std::shared_ptr<hftp::IService> service = factory.CreatePooledService(url, sink, options);
   if (!service) return attempt;
   const auto ended = [&] { return sink->Ended() || (cancel != nullptr && cancel->IsRaised()); };
+  const std::optional<Clock::time_point> overdueAt = OverdueAt(options);
   bool online = true;
+  bool overdue = false;
   // The network is asked before the first wait and after every wait that ran out; an end or a
   // cancel ends a wait at once.
   while (!ended() && (online = IsOnline(environment))) {
-    wakeup->WaitFor(kConnectivityCheckInterval, ended);
+    std::chrono::milliseconds wait = kConnectivityCheckInterval;
+    if (overdueAt) {
+      const Clock::time_point now = Clock::now();
+      if ((overdue = now >= *overdueAt)) break;
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*overdueAt - now));
+    }
+    wakeup->WaitFor(wait, ended);
   }
   // Decided before the service goes: releasing an unfinished transfer aborts it.
   if (sink->Ended()) {
     attempt.outcome = sink->Outcome();
-  } else if (!online) {
-    attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
+    service.reset();
   } else {
-    attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
+    if (!online) {
+      attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
+    } else if (overdue) {
+      attempt.outcome = DownloadOutcome::Of(DownloadResult::TimedOut);
+    } else {
+      attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
+    }
+    // libcurl may be holding the engine's worker (a revocation check inside the TLS handshake):
+    // the job answers now, and the transfer is released once the worker lets go.
+    sink->Abandon();
+    ReleaseInBackground(std::move(service));
   }
-  service.reset();
   attempt.touched = sink->Touched();
   attempt.resourceSize = sink->ResourceSize();
   attempt.validator = sink->FileValidator();

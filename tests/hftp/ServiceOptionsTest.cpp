@@ -116,6 +116,7 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
       Opt::Text(CURLOPT_ACCEPT_ENCODING, ""),
       Opt::Long(CURLOPT_IPRESOLVE, 0),
+      Opt::Long(CURLOPT_QUICK_EXIT, 1),  // a removed transfer does not join its name lookup
       Opt::Callback(CURLOPT_HEADERFUNCTION),
       Opt::Self(CURLOPT_HEADERDATA),
       Opt::Long(CURLOPT_MAXCONNECTS, 10),

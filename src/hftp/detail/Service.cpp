@@ -177,6 +177,10 @@ void Service::Configure() {
   SetLongOption(h, CURLOPT_CONNECTTIMEOUT, connectTimeout_);
   SetTextOption(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
   SetLongOption(h, CURLOPT_IPRESOLVE, 0);
+  // A transfer taken out while its name lookup still runs leaves the resolver thread to finish
+  // on its own, instead of joining it on the shared worker: a lookup held for 20 s would hold
+  // every pooled transfer, a cancel and the time limits with it.
+  SetLongOption(h, CURLOPT_QUICK_EXIT, 1);
   SetCallbackOption(h, CURLOPT_HEADERFUNCTION, &Service::HeaderCallback);
   SetPointerOption(h, CURLOPT_HEADERDATA, this);
   SetLongOption(h, CURLOPT_MAXCONNECTS, 10);
