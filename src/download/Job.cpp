@@ -3,11 +3,13 @@
 #include "download/ArrivedFileCheck.h"
 #include "download/Connectivity.h"
 #include "download/DeferredRelease.h"
+#include "download/LimitWatch.h"
 #include "download/ProxyRoute.h"
 #include "download/RetryPolicy.h"
 #include "download/TargetFile.h"
 #include "download/TransferSink.h"
 #include "hftp/EngineTeardown.h"
+#include "hftp/SharedWorkerHold.h"
 #include "hftp/SystemProxy.h"
 
 #include <algorithm>
@@ -35,22 +37,9 @@ std::chrono::milliseconds Pause(const JobEnvironment& environment, int retry) {
   return environment.pause ? environment.pause(retry) : RetryDelay(retry);
 }
 
-using Clock = std::chrono::steady_clock;
-
-// libcurl ends a transfer at its whole-transfer limit itself, but only while it runs: when its
-// worker is held (a TLS handshake waiting on a revocation server) nothing ends it. The job gives
-// up a little after the limit then; the margin leaves libcurl's own answer, and its message,
-// to arrive first whenever it can.
-constexpr std::chrono::milliseconds kOverdueMargin{500};
-
-std::optional<Clock::time_point> OverdueAt(const hftp::RequestOptions& options) {
-  constexpr std::chrono::seconds kLongest{2147483};  // libcurl's own cut (RequestOptions.h)
-  if (options.totalTimeout <= std::chrono::seconds(0)) return std::nullopt;
-  return Clock::now() + std::min(options.totalTimeout, kLongest) + kOverdueMargin;
-}
-
 // One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
-// transfer abandoned for a lost network, a cancel or an overdue limit) is abandoned: the sink
+// transfer abandoned for a lost network, a cancel or a limit that libcurl could not keep
+// (download/LimitWatch.h)) is abandoned: the sink
 // takes nothing more, and the service's release, which aborts it, runs in the background.
 Attempt Transfer(const std::wstring& url, const std::wstring& path,
                  const hftp::RequestOptions& options, TargetOptions target,
@@ -65,19 +54,23 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   std::shared_ptr<hftp::IService> service = factory.CreatePooledService(url, sink, options);
   if (!service) return attempt;
   const auto ended = [&] { return sink->Ended() || (cancel != nullptr && cancel->IsRaised()); };
-  const std::optional<Clock::time_point> overdueAt = OverdueAt(options);
+  using Clock = LimitWatch::Clock;
+  const LimitWatch limits(options, Clock::now());
   bool online = true;
-  bool overdue = false;
-  // The network is asked before the first wait and after every wait that ran out; an end or a
-  // cancel ends a wait at once.
-  while (!ended() && (online = IsOnline(environment))) {
-    std::chrono::milliseconds wait = kConnectivityCheckInterval;
-    if (overdueAt) {
-      const Clock::time_point now = Clock::now();
-      if ((overdue = now >= *overdueAt)) break;
-      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*overdueAt - now));
+  std::optional<DownloadResult> overdue;
+  // The network is asked before the first wait and every kConnectivityCheckInterval after; the
+  // limits as often as the watch wants; an end or a cancel ends a wait at once.
+  Clock::time_point networkCheck = Clock::now();
+  while (!ended()) {
+    if (Clock::now() >= networkCheck) {
+      if (!(online = IsOnline(environment))) break;
+      networkCheck = Clock::now() + kConnectivityCheckInterval;
     }
-    wakeup->WaitFor(wait, ended);
+    overdue = limits.Overdue({Clock::now(), sink->Responded(), hftp::SharedWorkerHeldFor()});
+    if (overdue) break;
+    const auto untilNetworkCheck =
+        std::chrono::ceil<std::chrono::milliseconds>(networkCheck - Clock::now());
+    wakeup->WaitFor(limits.NextCheck(Clock::now(), std::max(untilNetworkCheck, {})), ended);
   }
   // Decided before the service goes: releasing an unfinished transfer aborts it.
   if (sink->Ended()) {
@@ -87,7 +80,7 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
     if (!online) {
       attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
     } else if (overdue) {
-      attempt.outcome = DownloadOutcome::Of(DownloadResult::TimedOut);
+      attempt.outcome = DownloadOutcome::Of(*overdue);
     } else {
       attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
     }

@@ -79,6 +79,7 @@ void TransferSink::OnResponse(const hftp::ResponseInfo& response) noexcept {
   if (abandoned_) return;
   // Comes before the first block: the file is placed with it, when its total is known.
   response_ = response;
+  responded_.store(true, std::memory_order_release);
 }
 
 void TransferSink::OnTransferEnd(const hftp::TransferResult& result) noexcept {

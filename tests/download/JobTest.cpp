@@ -363,29 +363,51 @@ class WorkerHold final : public hftp::IObserver {
   bool released_ = false;
 };
 
-TEST_F(Job, ACancelAndTheTimeLimitAnswerWhileTheWorkerIsHeld) {
-  for (const bool byCancel : {true, false}) {
-    SCOPED_TRACE(byCancel ? "cancel" : "whole-transfer limit");
+TEST_F(Job, ACancelAndTheTimeLimitsAnswerWhileTheWorkerIsHeld) {
+  enum class By { Cancel, WholeLimit, ConnectLimit };
+  struct Case {
+    const char* what;
+    By by;
+    const char* route;
+    DownloadResult expected;
+    milliseconds within;  // of the cancel, or of the start for a limit
+  };
+  const Case cases[] = {
+      {"cancel", By::Cancel, "/bytes?size=2000000&rate=50000", DownloadResult::Cancelled,
+       milliseconds(1000)},
+      {"whole-transfer limit of 2 s", By::WholeLimit, "/bytes?size=2000000&rate=50000",
+       DownloadResult::TimedOut, milliseconds(4000)},
+      // Connected, but no answer yet, as while a TLS handshake checks revocation.
+      {"connect limit of 1 s", By::ConnectLimit, "/bytes?size=10&delay=20",
+       DownloadResult::CannotConnect, milliseconds(3000)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     download::CancelSignal cancel;
-    DownloadRequest request = Request("/bytes?size=2000000&rate=50000");
-    if (!byCancel) request.options.totalTimeout = std::chrono::seconds(2);
+    DownloadRequest request = Request(c.route);
+    if (c.by == By::WholeLimit) request.options.totalTimeout = std::chrono::seconds(2);
+    if (c.by == By::ConnectLimit) request.options.connectTimeout = std::chrono::seconds(1);
     const auto start = std::chrono::steady_clock::now();
     auto job = std::async(std::launch::async, [&] {
       return download::RunJob(request, factory_, nullptr, cancel, environment_);
     });
-    ASSERT_TRUE(BytesArrive(request.path));
+    if (c.by == By::ConnectLimit) {
+      std::this_thread::sleep_for(milliseconds(300));  // the request is out
+    } else {
+      ASSERT_TRUE(BytesArrive(request.path));
+    }
     const auto hold = std::make_shared<WorkerHold>();
     auto holding = factory_.CreatePooledService(ServerUrl("/bytes?size=10"), hold, {});
     ASSERT_TRUE(hold->AwaitHeld());
     const auto raised = std::chrono::steady_clock::now();
-    if (byCancel) cancel.Raise();
+    if (c.by == By::Cancel) cancel.Raise();
     const auto answered = job.wait_for(std::chrono::seconds(10));
-    const milliseconds took = Since(byCancel ? raised : start);
+    const milliseconds took = Since(c.by == By::Cancel ? raised : start);
     hold->Release();
     holding.reset();
     ASSERT_EQ(answered, std::future_status::ready);
-    EXPECT_EQ(job.get().result, byCancel ? DownloadResult::Cancelled : DownloadResult::TimedOut);
-    EXPECT_LT(took, byCancel ? milliseconds(1000) : milliseconds(4000));
+    EXPECT_EQ(job.get().result, c.expected);
+    EXPECT_LT(took, c.within);
     download::AwaitBackgroundReleases();
     EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
   }
