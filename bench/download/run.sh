@@ -15,7 +15,9 @@ build=$(realpath -m "${1:-$root/build/win64}")  # makensis resolves paths from e
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win64 -S "$root" -B "$build" >/dev/null
 # The DLL, and the tool that puts the benchmark's test CA into the prefix's machine ROOT store.
 cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit msk_trust_test_ca >/dev/null
-curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
+# The first-download figures compare the library with itself: no curl tool to build for them.
+curl_exe=none.exe
+[ -n "${MSK_BENCH_FIRST_ONLY:-}" ] || curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
 
 work=$(mktemp -d /tmp/msk-download-bench.XXXXXX)
 xvfb_pid=

@@ -160,6 +160,7 @@ void Service::Configure() {
   // The installer runs what it downloads: the server must prove it is the one the URL names.
   SetLongOption(h, CURLOPT_SSL_VERIFYPEER, 1);
   ConfigureTls(h, url_);
+  rootsGiven_ = StartsOnHttps(url_);
   SetLongOption(h, CURLOPT_TIMECONDITION, 0);
   SetLongOption(h, CURLOPT_TIMEVALUE, 0);
   SetTextOption(h, CURLOPT_CUSTOMREQUEST, nullptr);
