@@ -10,11 +10,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/mingw-curl-recipe.sh"
 target=${1:?target triple, e.g. x86_64-w64-mingw32}
 cache=${MSK_CACHE_DIR:-/var/cache/marlowsetupkit}
-recipe=$(cat "$0" "$here/mingw-curl-recipe.sh" | sha256sum | cut -c1-12)
+recipe=$(msk_curl_recipe_files | xargs cat "$0" | sha256sum | cut -c1-12)
 version=$(msk_curl_version)
 [ -n "$version" ] || { echo "build-mingw-curl: no curl source package known to apt (deb-src missing?)" >&2; exit 1; }
 prefix="$cache/curl-${version//[:~]/_}-$target-$recipe"
 if [ -f "$prefix/lib/libcurl.a" ]; then
+  # The link names the build of this recipe even when it was made before: after a switch between
+  # recipes (a branch, a patch) the build must not go on linking the other one.
+  ln -sfn "$prefix" "$cache/curl-$target"
   echo "libcurl for $target: cached at $prefix"
   exit 0
 fi

@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(
-  cmake ninja-build g++ python3 pkg-config dpkg-dev
+  cmake ninja-build g++ python3 pkg-config dpkg-dev patch
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb x11-apps x11-utils imagemagick xdotool nsis nsis-pluginapi
   fonts-wqy-microhei

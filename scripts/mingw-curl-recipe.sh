@@ -6,6 +6,14 @@
 # the operating system's own: it adds no library to the DLL and is patched by Windows Update. The
 # trusted roots are handed over by the engine at run time, so no CA bundle path is compiled in.
 
+# Our own small changes to libcurl, applied on top of Debian's: see each patch's comments.
+msk_curl_patch_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/curl-patches
+
+# The files that decide what the recipe builds, for the cache keys: this file and the patches.
+msk_curl_recipe_files() {
+  printf '%s\n' "${BASH_SOURCE[0]}" "$msk_curl_patch_dir"/*.patch
+}
+
 # The curl source version apt knows, e.g. 7.88.1-10+deb12u15; empty when deb-src is missing.
 msk_curl_version() {
   apt-cache showsrc curl 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -n1
@@ -17,6 +25,10 @@ msk_curl_configure() {
   apt-get source -qq --download-only curl >/dev/null 2>&1
   dpkg-source -x ./*.dsc src >/dev/null   # applies Debian's patches: the code is Debian's curl
   cd src
+  local patch
+  for patch in "$msk_curl_patch_dir"/*.patch; do
+    patch -s -p1 <"$patch" || { echo "curl patch $patch does not apply" >&2; return 1; }
+  done
   [ -x configure ] || autoreconf -fi >/dev/null
   # Schannel brings SSPI with it, and with SSPI the sign-on at a proxy with the user's own Windows
   # credentials (NTLM and Negotiate, what corporate proxies ask for). Nothing else comes in: no

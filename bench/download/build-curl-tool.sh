@@ -10,7 +10,7 @@ recipe_file=$here/../../scripts/mingw-curl-recipe.sh
 . "$recipe_file"
 target=${1:?target triple, e.g. x86_64-w64-mingw32}
 cache=${MSK_CACHE_DIR:-/var/cache/marlowsetupkit}
-recipe=$(cat "$0" "$recipe_file" | sha256sum | cut -c1-12)
+recipe=$(msk_curl_recipe_files | xargs cat "$0" | sha256sum | cut -c1-12)
 version=$(msk_curl_version)
 [ -n "$version" ] || { echo "build-curl-tool: no curl source package known to apt" >&2; exit 1; }
 prefix="$cache/curl-tool-${version//[:~]/_}-$target-$recipe"

@@ -49,9 +49,13 @@ def run_first(args, method, env):
     report = os.path.join(args.work, "report.txt")
     if os.path.exists(report):
         os.remove(report)
-    subprocess.run(["wine", args.installer], env=dict(env, MSK_BENCH_METHOD=method), check=True,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=300)
+    # MSK_BENCH_TRACE=FILE keeps wine's own output of these runs (with MSK_BENCH_WINEDEBUG, e.g.
+    # +timestamp,+loaddll: what the first download loads, and when).
+    trace = os.environ.get("MSK_BENCH_TRACE")
+    with open(trace, "a") if trace else open(os.devnull, "w") as errors:
+        subprocess.run(["wine", args.installer], env=dict(env, MSK_BENCH_METHOD=method),
+                       check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=errors, timeout=300)
     times = []
     for line in open(report, encoding="utf-8", errors="replace") if os.path.exists(report) else []:
         fields = line.split()

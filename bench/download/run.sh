@@ -7,6 +7,7 @@
 #   bench/download/run.sh [win64-build-dir]      # default build/win64; configured if needed
 #   MSK_BENCH_ROUNDS=N, MSK_BENCH_MACHINE=TEXT   # other round count; the machine named in the rows
 #   MSK_BENCH_FIRST_ONLY=1   # only a process's first small download against its later ones
+#   MSK_BENCH_TRACE=FILE MSK_BENCH_WINEDEBUG=+timestamp,+loaddll   # wine's trace of those runs
 # Each round also times four small downloads in one installer process, over HTTP and HTTPS: what
 # the first download of a process costs more than the later ones.
 set -euo pipefail
@@ -15,7 +16,9 @@ build=$(realpath -m "${1:-$root/build/win64}")  # makensis resolves paths from e
 [ -f "$build/CMakeCache.txt" ] || cmake --preset win64 -S "$root" -B "$build" >/dev/null
 # The DLL, and the tool that puts the benchmark's test CA into the prefix's machine ROOT store.
 cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit msk_trust_test_ca >/dev/null
-curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
+# The first-download figures compare the library with itself: no curl tool to build for them.
+curl_exe=none.exe
+[ -n "${MSK_BENCH_FIRST_ONLY:-}" ] || curl_exe=$("$root/bench/download/build-curl-tool.sh" x86_64-w64-mingw32)
 
 work=$(mktemp -d /tmp/msk-download-bench.XXXXXX)
 xvfb_pid=
@@ -43,6 +46,8 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&
 wineserver -w
 
 mkdir -p "$work/out"
+# MSK_BENCH_WINEDEBUG (with MSK_BENCH_TRACE): wine's channels for the first-download runs.
+export WINEDEBUG=${MSK_BENCH_WINEDEBUG:--all}
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
 python3 "$root/bench/download/download_bench.py" --installer "$work/DownloadBench.exe" \
   --curl "$curl_exe" --trust-tool "$build/tests/installer/msk_trust_test_ca.exe" --work "$work/out" --rounds "${MSK_BENCH_ROUNDS:-5}" ${MSK_BENCH_FIRST_ONLY:+--first-only} \

@@ -20,7 +20,8 @@
 // Cancel and CancelAll raise the job's signal; the job then ends at once and removes its partial
 // file (RunJob's rule), and Cancel returns after that. CancelAll waits at most `bound` for every
 // job's thread to finish (its engine released) and answers whether they all did; the threads of
-// the others are left to finish on their own. The destructor does CancelAll(kShutdownWait).
+// the others are left to finish on their own. The transfers of cancelled jobs are released in the
+// background (download/DeferredRelease.h). The destructor does CancelAll(kShutdownWait).
 //
 // Thread-safety: every member may be called from any thread at the same time, never from an
 // engine thread (an observer).

@@ -2,11 +2,14 @@
 
 #include "download/ArrivedFileCheck.h"
 #include "download/Connectivity.h"
+#include "download/DeferredRelease.h"
+#include "download/LimitWatch.h"
 #include "download/ProxyRoute.h"
 #include "download/RetryPolicy.h"
 #include "download/TargetFile.h"
 #include "download/TransferSink.h"
 #include "hftp/EngineTeardown.h"
+#include "hftp/SharedWorkerHold.h"
 #include "hftp/SystemProxy.h"
 
 #include <algorithm>
@@ -35,8 +38,9 @@ std::chrono::milliseconds Pause(const JobEnvironment& environment, int retry) {
 }
 
 // One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
-// transfer abandoned for a lost network or a cancel) is aborted by the service's release, which
-// the sink hears.
+// transfer abandoned for a lost network, a cancel or a limit that libcurl could not keep
+// (download/LimitWatch.h)) is abandoned: the sink
+// takes nothing more, and the service's release, which aborts it, runs in the background.
 Attempt Transfer(const std::wstring& url, const std::wstring& path,
                  const hftp::RequestOptions& options, TargetOptions target,
                  hftp::ServiceFactory& factory, ProgressView* view, const CancelSignal* cancel,
@@ -50,21 +54,41 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   std::shared_ptr<hftp::IService> service = factory.CreatePooledService(url, sink, options);
   if (!service) return attempt;
   const auto ended = [&] { return sink->Ended() || (cancel != nullptr && cancel->IsRaised()); };
+  using Clock = LimitWatch::Clock;
+  const LimitWatch limits(options, Clock::now());
   bool online = true;
-  // The network is asked before the first wait and after every wait that ran out; an end or a
-  // cancel ends a wait at once.
-  while (!ended() && (online = IsOnline(environment))) {
-    wakeup->WaitFor(kConnectivityCheckInterval, ended);
+  std::optional<DownloadResult> overdue;
+  // The network is asked before the first wait and every kConnectivityCheckInterval after; the
+  // limits as often as the watch wants; an end or a cancel ends a wait at once.
+  Clock::time_point networkCheck = Clock::now();
+  while (!ended()) {
+    if (Clock::now() >= networkCheck) {
+      if (!(online = IsOnline(environment))) break;
+      networkCheck = Clock::now() + kConnectivityCheckInterval;
+    }
+    overdue = limits.Overdue({Clock::now(), sink->Responded(), hftp::SharedWorkerHeldFor()});
+    if (overdue) break;
+    const auto untilNetworkCheck =
+        std::chrono::ceil<std::chrono::milliseconds>(networkCheck - Clock::now());
+    wakeup->WaitFor(limits.NextCheck(Clock::now(), std::max(untilNetworkCheck, {})), ended);
   }
   // Decided before the service goes: releasing an unfinished transfer aborts it.
   if (sink->Ended()) {
     attempt.outcome = sink->Outcome();
-  } else if (!online) {
-    attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
+    service.reset();
   } else {
-    attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
+    if (!online) {
+      attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
+    } else if (overdue) {
+      attempt.outcome = DownloadOutcome::Of(*overdue);
+    } else {
+      attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
+    }
+    // libcurl may be holding the engine's worker (a revocation check inside the TLS handshake):
+    // the job answers now, and the transfer is released once the worker lets go.
+    sink->Abandon();
+    ReleaseInBackground(std::move(service));
   }
-  service.reset();
   attempt.touched = sink->Touched();
   attempt.resourceSize = sink->ResourceSize();
   attempt.validator = sink->FileValidator();

@@ -21,7 +21,10 @@
 // time at once and without using up a retry. A completed file is checked against the request's
 // SHA-256, then its signer (download/ArrivedFileCheck.h); a file refused there is deleted, and only
 // a signature that does not fit it is retried, from the start. Raising `cancel` ends a transfer or
-// a pause between attempts at once with DownloadResult::Cancelled. Whatever the outcome other than
+// a pause between attempts at once with DownloadResult::Cancelled, and a whole-transfer limit
+// (options.totalTimeout) answers TimedOut within a second of its value, even while libcurl's worker
+// is held: the job stops waiting and the transfer is released in the background
+// (download/DeferredRelease.h). Whatever the outcome other than
 // Completed, nothing that the job wrote is left at the path.
 //
 // RunAttempt answers Completed exactly when the transfer completed and the file is at `path`. An

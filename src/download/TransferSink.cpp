@@ -26,6 +26,8 @@ TransferSink::TransferSink(std::wstring path, ProgressView* view, std::shared_pt
 bool TransferSink::OnDataChunk(const hftp::IDataAccessor& data,
                                const hftp::IDownloadStatus& status) noexcept {
   MSK_CHECK_THREAD(transferThread_);
+  const std::lock_guard<std::mutex> lock(abandonMutex_);
+  if (abandoned_) return false;
   // Only the first final notification counts: a library abort is told again at destruction.
   if (status.GetStatus() != hftp::StatusData) {
     if (finalSeen_) return false;
@@ -73,12 +75,17 @@ bool TransferSink::OnDataChunk(const hftp::IDataAccessor& data,
 
 void TransferSink::OnResponse(const hftp::ResponseInfo& response) noexcept {
   MSK_CHECK_THREAD(transferThread_);
+  const std::lock_guard<std::mutex> lock(abandonMutex_);
+  if (abandoned_) return;
   // Comes before the first block: the file is placed with it, when its total is known.
   response_ = response;
+  responded_.store(true, std::memory_order_release);
 }
 
 void TransferSink::OnTransferEnd(const hftp::TransferResult& result) noexcept {
   MSK_CHECK_THREAD(transferThread_);
+  const std::lock_guard<std::mutex> lock(abandonMutex_);
+  if (abandoned_) return;
   if (Ended()) return;
   try {
     result_ = result;
@@ -89,6 +96,13 @@ void TransferSink::OnTransferEnd(const hftp::TransferResult& result) noexcept {
     bare.httpStatus = result.httpStatus;
     result_ = std::move(bare);
   }
+}
+
+void TransferSink::Abandon() noexcept {
+  const std::lock_guard<std::mutex> lock(abandonMutex_);
+  abandoned_ = true;
+  file_.reset();  // closed, so that the job can delete it
+  view_ = nullptr;
 }
 
 DownloadOutcome TransferSink::Outcome() const {

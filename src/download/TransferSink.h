@@ -27,10 +27,15 @@
 // deleting it is then the caller's job. Touched() says whether the file was opened for writing and
 // ResourceSize() the size of the resource whose bytes it holds.
 //
+// A job that stops waiting before the transfer has ended (a cancel, a lost network, a time limit
+// that libcurl could not enforce while its worker was held) calls Abandon: the file is closed, the
+// view forgotten, and every later notification is refused and changes nothing, so the service may
+// be released later, on another thread, while the job deletes the file and returns.
+//
 // Thread-safety: OnDataChunk, OnResponse and OnTransferEnd run on the engine's transfer thread
-// (checked: tools/ThreadChecker.h); Completed, Failed, Ended, Touched and ResourceSize may be
-// called from any thread at the same time, Outcome and RangeUnusable once Ended() is true. The
-// view must outlive every call of OnDataChunk.
+// (checked: tools/ThreadChecker.h); Abandon, Completed, Failed, Ended, Touched, Responded and
+// ResourceSize may be called from any thread at the same time, Outcome and RangeUnusable once
+// Ended() is true or after Abandon. The view must outlive every call of OnDataChunk before Abandon.
 
 #include "download/CancelSignal.h"
 #include "download/Outcome.h"
@@ -42,6 +47,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -82,18 +88,22 @@ class TransferSink final : public hftp::IObserver {
   bool Failed() const noexcept { return failed_.load(std::memory_order_acquire); }
   bool Ended() const noexcept { return Completed() || Failed(); }
   bool Touched() const noexcept { return touched_.load(std::memory_order_acquire); }
+  // A response has arrived (the connection was made).
+  bool Responded() const noexcept { return responded_.load(std::memory_order_acquire); }
   // The size of the resource whose bytes the file holds, as the response announced it; 0 or less:
   // unknown, or nothing was written.
   std::int64_t ResourceSize() const noexcept {
     return resourceSize_.load(std::memory_order_acquire);
   }
+  // Stops taking notifications; see above. Returns once none runs any more.
+  void Abandon() noexcept;
   // How the transfer ended; once Ended().
   DownloadOutcome Outcome() const;
   // A resumed request was answered with a range that does not continue the file.
   bool RangeUnusable() const noexcept { return rangeUnusable_; }
   // What tells the version of the resource whose bytes the file holds from another (its strong
   // ETag or Last-Modified date, hftp::ResponseInfo::validator); empty when its response had none.
-  // Once the service has been released.
+  // Once the service has been released, or after Abandon.
   const std::string& FileValidator() const noexcept { return fileValidator_; }
 
  private:
@@ -109,6 +119,10 @@ class TransferSink final : public hftp::IObserver {
   void Fail(Leftover leftover) noexcept;
   void ShowProgress(std::int64_t total) noexcept;
 
+  // Held by every notification and by Abandon: once Abandon has returned, nothing touches the file
+  // or the view again.
+  std::mutex abandonMutex_;
+  bool abandoned_ = false;  // guarded by abandonMutex_
   std::unique_ptr<TargetFile> file_;
   std::uint64_t received_ = 0;
   std::wstring path_;
@@ -128,6 +142,7 @@ class TransferSink final : public hftp::IObserver {
   std::atomic<bool> completed_{false};
   std::atomic<bool> failed_{false};
   std::atomic<bool> touched_{false};
+  std::atomic<bool> responded_{false};
   std::atomic<std::int64_t> resourceSize_{0};
   MSK_THREAD_CHECKER(transferThread_);
 };

@@ -3,6 +3,7 @@
 // and all, unknown ids, and that a caller holding the engine in the foreground and the jobs do
 // not disturb each other.
 #include "download/BackgroundJobs.h"
+#include "download/DeferredRelease.h"
 #include "download/JobStatusText.h"
 #include "hftp/ServiceFactory.h"
 #include "support/GeneratedBody.h"
@@ -178,6 +179,8 @@ TEST_F(BackgroundJobsTest, CancelAllEndsEveryJobAndReleasesTheEngine) {
   const BackgroundJobs::Id last = jobs_->Start(Request("/bytes?size=2000000&rate=50000", L"b.bin"));
   ASSERT_TRUE(Runs(last));
   EXPECT_TRUE(jobs_->CancelAll(std::chrono::seconds(1)));
+  // The cancelled transfers are released in the background, as at the plug-in's unload.
+  download::AwaitBackgroundReleases();
   EXPECT_EQ(download::EngineSession::Holders(), 0);
   EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
   EXPECT_EQ(jobs_->Status(last)->outcome->result, DownloadResult::Cancelled);

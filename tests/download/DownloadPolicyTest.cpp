@@ -1,5 +1,7 @@
 // The decisions a download makes between and after attempts: where a response's body goes in a
-// resumed download, whether a failure is tried again and after how long.
+// resumed download, whether a failure is tried again and after how long, and when the job gives
+// up on a time limit that libcurl could not keep.
+#include "download/LimitWatch.h"
 #include "download/Outcome.h"
 #include "download/RetryPolicy.h"
 #include "download/TransferSink.h"
@@ -100,6 +102,45 @@ TEST(RetryPolicy, AnswersThatARetryWouldRepeatAreFinal) {
     EXPECT_EQ(download::IsRetryable(outcome), c.retryable)
         << static_cast<int>(c.result) << " " << c.httpStatus;
   }
+}
+
+TEST(LimitWatch, GivesUpOnlyWhenLibcurlCannotAnswerForALimit) {
+  using download::LimitWatch;
+  const LimitWatch::Clock::time_point start{};
+  hftp::RequestOptions options;
+  options.totalTimeout = seconds(10);
+  options.connectTimeout = seconds(3);
+  options.stallTimeout = seconds(5);
+  struct Case {
+    const char* what;
+    milliseconds elapsed;
+    bool responded;
+    milliseconds held;
+    std::optional<DownloadResult> expected;
+  };
+  const Case cases[] = {
+      {"all within their limits", milliseconds(2000), false, milliseconds(1000), std::nullopt},
+      {"connect over, worker free: libcurl decides", milliseconds(4000), false, milliseconds(0),
+       std::nullopt},
+      {"connect over, worker held", milliseconds(3500), false, milliseconds(500),
+       DownloadResult::CannotConnect},
+      {"connect over, but answered", milliseconds(4000), true, milliseconds(1000), std::nullopt},
+      {"held past the stall limit", milliseconds(6000), true, milliseconds(5500),
+       DownloadResult::Stalled},
+      {"whole limit within the margin", milliseconds(10400), true, milliseconds(0), std::nullopt},
+      {"whole limit past the margin", milliseconds(10500), true, milliseconds(0),
+       DownloadResult::TimedOut},
+  };
+  const LimitWatch watch(options, start);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(watch.Overdue({start + c.elapsed, c.responded, c.held}), c.expected);
+  }
+  // No limit set: nothing is ever overdue, and the watch never shortens a wait.
+  const LimitWatch none(hftp::RequestOptions(), start);
+  EXPECT_EQ(none.Overdue({start + seconds(100000), false, seconds(1000)}), std::nullopt);
+  EXPECT_EQ(none.NextCheck(start, milliseconds(2000)), milliseconds(2000));
+  EXPECT_EQ(watch.NextCheck(start + milliseconds(10450), milliseconds(2000)), milliseconds(50));
 }
 
 }  // namespace

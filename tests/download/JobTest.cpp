@@ -1,7 +1,9 @@
 // The download job with the real engine against the loopback test server: attempts, retries that
 // resume or start over, the checksum, a cancel during a transfer and between attempts, a lost
 // network (scripted through the job's environment), and that a failure leaves nothing behind.
+#include "download/DeferredRelease.h"
 #include "download/Job.h"
+#include "hftp/IObserver.h"
 #include "hftp/ServiceFactory.h"
 #include "support/GeneratedBody.h"
 #include "support/ScratchFolder.h"
@@ -11,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -326,6 +329,86 @@ TEST_F(Job, ACancelEndsATransferOrAPauseAtOnceAndLeavesNothing) {
     ASSERT_EQ(job.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_EQ(job.get().result, DownloadResult::Cancelled);
     EXPECT_LT(Since(raised), milliseconds(2000));
+    EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
+  }
+}
+
+// Holds the engine's shared worker inside its first notification, as libcurl holds it while a TLS
+// handshake waits for a revocation server.
+class WorkerHold final : public hftp::IObserver {
+ public:
+  bool OnDataChunk(const hftp::IDataAccessor&, const hftp::IDownloadStatus&) override {
+    return true;
+  }
+  void OnResponse(const hftp::ResponseInfo&) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    held_ = true;
+    changed_.notify_all();
+    changed_.wait_for(lock, std::chrono::seconds(30), [this] { return released_; });
+  }
+  bool AwaitHeld() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return held_; });
+  }
+  void Release() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool held_ = false;
+  bool released_ = false;
+};
+
+TEST_F(Job, ACancelAndTheTimeLimitsAnswerWhileTheWorkerIsHeld) {
+  enum class By { Cancel, WholeLimit, ConnectLimit };
+  struct Case {
+    const char* what;
+    By by;
+    const char* route;
+    DownloadResult expected;
+    milliseconds within;  // of the cancel, or of the start for a limit
+  };
+  const Case cases[] = {
+      {"cancel", By::Cancel, "/bytes?size=2000000&rate=50000", DownloadResult::Cancelled,
+       milliseconds(1000)},
+      {"whole-transfer limit of 2 s", By::WholeLimit, "/bytes?size=2000000&rate=50000",
+       DownloadResult::TimedOut, milliseconds(4000)},
+      // Connected, but no answer yet, as while a TLS handshake checks revocation.
+      {"connect limit of 1 s", By::ConnectLimit, "/bytes?size=10&delay=20",
+       DownloadResult::CannotConnect, milliseconds(3000)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    download::CancelSignal cancel;
+    DownloadRequest request = Request(c.route);
+    if (c.by == By::WholeLimit) request.options.totalTimeout = std::chrono::seconds(2);
+    if (c.by == By::ConnectLimit) request.options.connectTimeout = std::chrono::seconds(1);
+    const auto start = std::chrono::steady_clock::now();
+    auto job = std::async(std::launch::async, [&] {
+      return download::RunJob(request, factory_, nullptr, cancel, environment_);
+    });
+    if (c.by == By::ConnectLimit) {
+      std::this_thread::sleep_for(milliseconds(300));  // the request is out
+    } else {
+      ASSERT_TRUE(BytesArrive(request.path));
+    }
+    const auto hold = std::make_shared<WorkerHold>();
+    auto holding = factory_.CreatePooledService(ServerUrl("/bytes?size=10"), hold, {});
+    ASSERT_TRUE(hold->AwaitHeld());
+    const auto raised = std::chrono::steady_clock::now();
+    if (c.by == By::Cancel) cancel.Raise();
+    const auto answered = job.wait_for(std::chrono::seconds(10));
+    const milliseconds took = Since(c.by == By::Cancel ? raised : start);
+    hold->Release();
+    holding.reset();
+    ASSERT_EQ(answered, std::future_status::ready);
+    EXPECT_EQ(job.get().result, c.expected);
+    EXPECT_LT(took, c.within);
+    download::AwaitBackgroundReleases();
     EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
   }
 }

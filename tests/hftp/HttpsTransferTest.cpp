@@ -60,6 +60,10 @@ TEST_F(Https, OnlyAServerWithAVerifiedCertificateDelivers) {
       {"http redirected to https",
        TestServer::Url("/redirect?to=" + QueryValue(TestServer::HttpsUrl("good", body))),
        StatusCompleted},
+      // The roots reach a plain http transfer with its redirect: the https leg is verified.
+      {"http redirected to https with a certificate from an unknown CA",
+       TestServer::Url("/redirect?to=" + QueryValue(TestServer::HttpsUrl("unknown_ca", body))),
+       StatusAccessDenied},
       // libcurl refuses to follow: CURLE_UNSUPPORTED_PROTOCOL.
       {"https redirected to http",
        TestServer::HttpsUrl("good", "/redirect?to=" + QueryValue(TestServer::Url(body))),
@@ -106,6 +110,8 @@ TEST_F(Https, TheRootsAreBuiltByTheCreatorOfATransferThatStartsOnHttps) {
     ASSERT_TRUE(observer->WaitForFinal());
     service.reset();
     EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    // Nor did the worker build them for the plain http transfer.
+    EXPECT_EQ(detail::PlatformTrustedRootsBuiltForTesting(), url.rfind("https", 0) == 0);
   }
 }
 #endif

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "TransferHelpers.h"
 #include "hftp/ForTesting.h"
 #include "hftp/detail/Service.h"
+#include "hftp/detail/TlsOptions.h"
 #include "support/TestServer.h"
 
 namespace hftp::test {
@@ -74,7 +76,7 @@ std::vector<std::string> Describe(const std::vector<RecordedOption>& log, const 
 // The options every transfer sets, for a GET of `url` without proxy, credentials, stall limit,
 // range, body, header lines or cookie.
 std::vector<std::string> PlainGet(const std::string& url) {
-  return {
+  std::vector<std::string> options = {
       Opt::Self(CURLOPT_WRITEDATA),
       Opt::Callback(CURLOPT_WRITEFUNCTION),
       Opt::Offset(CURLOPT_INFILESIZE_LARGE, -1),
@@ -101,9 +103,6 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Text(CURLOPT_PROTOCOLS_STR, "http,https"),
       Opt::Text(CURLOPT_REDIR_PROTOCOLS_STR, "http,https"),
       Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT),
-#ifdef _WIN32
-      Opt::Data(CURLOPT_CAINFO_BLOB),  // the machine's roots and the built-in ones
-#endif
       Opt::Long(CURLOPT_TIMECONDITION, 0),
       Opt::Long(CURLOPT_TIMEVALUE, 0),
       Opt::Null(CURLOPT_CUSTOMREQUEST),
@@ -116,6 +115,7 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
       Opt::Text(CURLOPT_ACCEPT_ENCODING, ""),
       Opt::Long(CURLOPT_IPRESOLVE, 0),
+      Opt::Long(CURLOPT_QUICK_EXIT, 1),  // a removed transfer does not join its name lookup
       Opt::Callback(CURLOPT_HEADERFUNCTION),
       Opt::Self(CURLOPT_HEADERDATA),
       Opt::Long(CURLOPT_MAXCONNECTS, 10),
@@ -123,6 +123,17 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Text(CURLOPT_COOKIEFILE, ""),
       Opt::Data(CURLOPT_ERRORBUFFER),  // libcurl's words for a failure (OnTransferError)
   };
+#ifdef _WIN32
+  // The machine's roots and the built-in ones, for a transfer that starts on https; one that
+  // starts on http gets them only with a redirect.
+  if (detail::StartsOnHttps(url)) {
+    const auto revocation =
+        std::find(options.begin(), options.end(),
+                  Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT));
+    options.insert(revocation + 1, Opt::Data(CURLOPT_CAINFO_BLOB));
+  }
+#endif
+  return options;
 }
 
 using Sequence = std::vector<std::string>;

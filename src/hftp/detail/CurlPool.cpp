@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "hftp/SharedWorkerHold.h"
 #include "hftp/detail/EasyOptions.h"
 
 namespace hftp::detail {
@@ -86,6 +87,7 @@ void CurlPool::Tick() {
   CURLMcode performed = CURLM_OK;
   {
     const PerformingScope scope(performing_);
+    const PerformClock clock;  // for waiters that need to know when libcurl cannot answer
     performed = api_.Perform(multi_.Get(), &running);
   }
   ApplyPendingChanges();

@@ -160,6 +160,7 @@ void Service::Configure() {
   // The installer runs what it downloads: the server must prove it is the one the URL names.
   SetLongOption(h, CURLOPT_SSL_VERIFYPEER, 1);
   ConfigureTls(h, url_);
+  rootsGiven_ = StartsOnHttps(url_);
   SetLongOption(h, CURLOPT_TIMECONDITION, 0);
   SetLongOption(h, CURLOPT_TIMEVALUE, 0);
   SetTextOption(h, CURLOPT_CUSTOMREQUEST, nullptr);
@@ -177,6 +178,10 @@ void Service::Configure() {
   SetLongOption(h, CURLOPT_CONNECTTIMEOUT, connectTimeout_);
   SetTextOption(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
   SetLongOption(h, CURLOPT_IPRESOLVE, 0);
+  // A transfer taken out while its name lookup still runs leaves the resolver thread to finish
+  // on its own, instead of joining it on the shared worker: a lookup held for 20 s would hold
+  // every pooled transfer, a cancel and the time limits with it.
+  SetLongOption(h, CURLOPT_QUICK_EXIT, 1);
   SetCallbackOption(h, CURLOPT_HEADERFUNCTION, &Service::HeaderCallback);
   SetPointerOption(h, CURLOPT_HEADERDATA, this);
   SetLongOption(h, CURLOPT_MAXCONNECTS, 10);

@@ -128,6 +128,7 @@ class Service final : public IService {
   bool aborted_ = false;
   bool completed_ = false;
   bool proxyChallenge_ = false;  // the response being received is a proxy's 407
+  bool rootsGiven_ = false;      // libcurl has the trusted roots (TlsOptions.h)
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
   long connectTimeout_;          // seconds; 0: libcurl's own limit

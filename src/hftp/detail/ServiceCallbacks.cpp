@@ -4,6 +4,7 @@
 #include "hftp/detail/EasyOptions.h"
 #include "hftp/detail/HeaderParsing.h"
 #include "hftp/detail/Service.h"
+#include "hftp/detail/TlsOptions.h"
 
 namespace hftp::detail {
 
@@ -78,6 +79,11 @@ size_t Service::OnHeaderLine(const char* data, size_t received) {
     // A proxy's 407 is libcurl's to answer with a sign-on, on this connection or a new one; it
     // ends the transfer itself when it cannot (CURLOPT_FAILONERROR).
     proxyChallenge_ = responseCode_ == 407 && UsesProxy();
+    // A plain http transfer gets the trusted roots only when it is redirected (TlsOptions.h).
+    if (!rootsGiven_ && responseCode_ >= 300 && responseCode_ < 400) {
+      rootsGiven_ = true;
+      PrepareRedirect(handle_.Get());
+    }
   }
   // A strong entity tag is the better validator: a date may not change within its second.
   if (std::optional<Validator> validator = ValidatorOf(line)) {

@@ -36,6 +36,12 @@ void ConfigureTls(CURL* handle, std::string_view url) noexcept {
   SetTextOption(handle, CURLOPT_PROTOCOLS_STR, kTransferProtocols);
   SetTextOption(handle, CURLOPT_REDIR_PROTOCOLS_STR, RedirectProtocols(url));
   SetLongOption(handle, CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
+  if (StartsOnHttps(url)) ApplyTrustedRoots(handle);
+}
+
+void PrepareRedirect(CURL* handle) noexcept {
+  // libcurl takes the roots from the handle's options when it opens the next connection, which it
+  // does only after the redirect response's header has been read.
   ApplyTrustedRoots(handle);
 }
 

@@ -13,7 +13,10 @@
 // - The trusted roots: TrustedRoots.h. Building them is slow the first time (the machine's stores
 //   exported, the built-in roots parsed): PrepareTls builds them on the thread that creates a
 //   transfer starting on https, before the transfer exists, so that the shared worker that
-//   configures it (and runs every other pooled transfer) finds them ready.
+//   configures it (and runs every other pooled transfer) finds them ready. A transfer that starts
+//   on http needs them only once a redirect leads it elsewhere, and most never are redirected:
+//   its header handler calls PrepareRedirect at each redirect response, before libcurl follows,
+//   so a plain http download never pays for them.
 //
 // Thread rules: may be called from any thread, for a handle that thread owns.
 
@@ -24,6 +27,10 @@
 namespace hftp::detail {
 
 void ConfigureTls(CURL* handle, std::string_view url) noexcept;
+
+// For a transfer that started on http and got a redirect response: the trusted roots, before
+// libcurl follows the redirect (perhaps to https). Called from inside the header handler.
+void PrepareRedirect(CURL* handle) noexcept;
 
 // "https" when `url` starts with the https scheme (in any case), else "http,https".
 const char* RedirectProtocols(std::string_view url) noexcept;

@@ -1,0 +1,161 @@
+// How soon a download answers a cancel and its time limits while libcurl holds the engine's shared
+// worker (as a TLS handshake does while it checks revocation), against the loopback test server:
+// per round, a job streams a slow body, another transfer's observer holds the worker, and then
+//   - a cancel is raised: the time from the raise to RunJob's return;
+//   - /TIMEOUT=2: the answer's time after the limit;
+//   - /CONNECTTIMEOUT=1 on a server that connects but never answers: likewise.
+// Prints each round, the median and the worst, then rows for the README's benchmark table.
+//
+//   limits_bench http://127.0.0.1:PORT [rounds]          (scripts/bench-limits.sh starts a server)
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "download/DeferredRelease.h"
+#include "download/EngineSession.h"
+#include "download/Job.h"
+#include "hftp/IObserver.h"
+#include "hftp/ServiceFactory.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+class DirectFactory final : public hftp::ServiceFactory {
+ public:
+  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
+};
+
+// Holds the shared worker from inside its first notification until released.
+class WorkerHold final : public hftp::IObserver {
+ public:
+  bool OnDataChunk(const hftp::IDataAccessor&, const hftp::IDownloadStatus&) override {
+    return true;
+  }
+  void OnResponse(const hftp::ResponseInfo&) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    held_ = true;
+    changed_.notify_all();
+    changed_.wait_for(lock, std::chrono::seconds(60), [this] { return released_; });
+  }
+  void AwaitHeld() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(10), [this] { return held_; });
+  }
+  void Release() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool held_ = false;
+  bool released_ = false;
+};
+
+std::wstring Wide(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+enum class By { Cancel, WholeLimit, ConnectLimit };
+
+// One round: the answer's latency in ms (after the raise, or after the limit).
+double Round(const std::string& server, By by, const std::wstring& path) {
+  DirectFactory factory;
+  download::CancelSignal cancel;
+  download::DownloadRequest request;
+  request.path = path;
+  request.url = Wide(server + (by == By::ConnectLimit ? "/bytes?size=10&delay=60"
+                                                      : "/bytes?size=20000000&rate=100000"));
+  if (by == By::WholeLimit) request.options.totalTimeout = std::chrono::seconds(2);
+  if (by == By::ConnectLimit) request.options.connectTimeout = std::chrono::seconds(1);
+  const Clock::time_point start = Clock::now();
+  auto job = std::async(std::launch::async,
+                        [&] { return download::RunJob(request, factory, nullptr, cancel); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // connected, bytes flowing
+  const auto hold = std::make_shared<WorkerHold>();
+  auto holding = factory.CreatePooledService(Wide(server + "/bytes?size=10"), hold, {});
+  hold->AwaitHeld();
+  const Clock::time_point raised = Clock::now();
+  if (by == By::Cancel) cancel.Raise();
+  job.wait();
+  const Clock::time_point answered = Clock::now();
+  hold->Release();
+  holding.reset();
+  download::AwaitBackgroundReleases();
+  switch (by) {
+    case By::Cancel:
+      return Ms(answered - raised).count();
+    case By::WholeLimit:
+      return Ms(answered - start).count() - 2000;
+    case By::ConnectLimit:
+      return Ms(answered - start).count() - 1000;
+  }
+  return 0;
+}
+
+std::string Today() {
+  char text[16] = {};
+  const std::time_t now = std::time(nullptr);
+  std::strftime(text, sizeof text, "%Y-%m-%d", std::gmtime(&now));
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: limits_bench http://HOST:PORT [rounds]\n");
+    return 2;
+  }
+  const std::string server = argv[1];
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  const char* named = std::getenv("MSK_BENCH_MACHINE");
+  const std::string machine = named != nullptr && *named != '\0' ? named : "this machine";
+  const std::wstring path =
+      (std::filesystem::temp_directory_path() / "msk-limits-bench.bin").wstring();
+  const download::EngineSession engine;
+  struct Figure {
+    By by;
+    const char* name;
+  };
+  const Figure figures[] = {
+      {By::Cancel, "a cancel, raise to answer"},
+      {By::WholeLimit, "/TIMEOUT=2, answer after the limit"},
+      {By::ConnectLimit, "/CONNECTTIMEOUT=1, answer after the limit"},
+  };
+  std::vector<std::string> rows;
+  for (const Figure& figure : figures) {
+    std::vector<double> latencies;
+    std::printf("%s, worker held:", figure.name);
+    for (int round = 0; round < rounds; ++round) {
+      latencies.push_back(Round(server, figure.by, path));
+      std::printf(" %.0f", latencies.back());
+      std::fflush(stdout);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const double median = latencies[latencies.size() / 2];
+    std::printf(" ms; median %.0f ms, worst %.0f ms\n", median, latencies.back());
+    char value[64];
+    std::snprintf(value, sizeof value, "median %.0f ms, worst %.0f ms", median, latencies.back());
+    rows.push_back(std::string("| limits_bench: ") + figure.name + ", worker held by libcurl (" +
+                   std::to_string(rounds) + " rounds) | " + value + " | " + machine + " | " +
+                   Today() + " |");
+  }
+  std::printf("\nREADME rows:\n");
+  for (const std::string& row : rows) std::printf("%s\n", row.c_str());
+  return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The job's own watch over a transfer's time limits, for when libcurl cannot keep them.
+//
+//   download::LimitWatch watch(options, Clock::now());
+//   ... wait at most watch.NextCheck(now) ...
+//   if (auto result = watch.Overdue({now, sink->Responded(), hftp::SharedWorkerHeldFor()}))
+//     ... stop waiting: the transfer ended with *result ...
+//
+// libcurl ends a transfer at its limits itself, but only from inside its own call on the engine's
+// shared worker, and a TLS handshake that checks revocation holds that call (and every pooled
+// transfer with it) for as long as the revocation server makes it. So:
+// - the whole-transfer limit: a transfer still running kMargin after it is over (TimedOut);
+// - the connect limit: no response kMargin after it, while libcurl has held the worker for at least
+//   kMargin (CannotConnect). Only then: with the worker free, libcurl alone decides (a server that
+//   connects in time may take longer to answer);
+// - the stall limit: libcurl has held the worker for the limit plus kMargin (Stalled): nothing can
+//   have arrived meanwhile.
+// The margin lets libcurl's own answer, and its words, come first whenever it can.
+//
+// A plain value: thread-compatible.
+
+#include "download/Outcome.h"
+#include "hftp/RequestOptions.h"
+
+#include <chrono>
+#include <optional>
+
+namespace download {
+
+class LimitWatch {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kMargin{500};
+
+  struct Now {
+    Clock::time_point time;
+    bool responded = false;  // the transfer's response has arrived
+    std::chrono::milliseconds workerHeld{0};
+  };
+
+  LimitWatch(const hftp::RequestOptions& options, Clock::time_point start) noexcept;
+
+  // The result to answer when a limit is over and libcurl cannot say so.
+  std::optional<DownloadResult> Overdue(const Now& now) const noexcept;
+  // How long a wait may last before Overdue should be asked again; `ceiling` when no limit is set.
+  std::chrono::milliseconds NextCheck(Clock::time_point now,
+                                      std::chrono::milliseconds ceiling) const noexcept;
+
+ private:
+  std::optional<Clock::time_point> totalOver_;
+  std::optional<Clock::time_point> connectOver_;
+  std::optional<std::chrono::milliseconds> stallHold_;  // a hold this long is a stall
+};
+
+}  // namespace download
