@@ -139,6 +139,14 @@ std::vector<std::string> PlainGet(const std::string& url) {
 using Sequence = std::vector<std::string>;
 
 // Inserts `entries` into `sequence` right after the entry `after`.
+// What a positive stall limit adds after CURLOPT_TIMEOUT: libcurl's low-speed check, and the
+// service's own watch over a body that stops.
+Sequence StallOptions(long seconds) {
+  return {Opt::Long(CURLOPT_LOW_SPEED_TIME, seconds), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1),
+          Opt::Long(CURLOPT_NOPROGRESS, 0), Opt::Callback(CURLOPT_XFERINFOFUNCTION),
+          Opt::Self(CURLOPT_XFERINFODATA)};
+}
+
 void InsertAfter(Sequence& sequence, const std::string& after, const Sequence& entries) {
   auto at = std::find(sequence.begin(), sequence.end(), after);
   ASSERT_NE(at, sequence.end()) << after;
@@ -182,8 +190,7 @@ TEST(ServiceOptions, PostWithProxyCredentialsStallLimitHeadersAndCookie) {
        Opt::Text(CURLOPT_PROXYUSERPWD, "pu:pp"),
        Opt::Long(CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY))});
   Replace(expected, Opt::Null(CURLOPT_USERPWD), Opt::Text(CURLOPT_USERPWD, "anna:pw"));
-  InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0),
-              {Opt::Long(CURLOPT_LOW_SPEED_TIME, 30), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
+  InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0), StallOptions(30));
   InsertAfter(expected, Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
               {Opt::Long(CURLOPT_POST, 1), Opt::Data(CURLOPT_POSTFIELDS),
                Opt::Long(CURLOPT_POSTFIELDSIZE, 3)});
@@ -249,9 +256,7 @@ TEST(ServiceOptions, CredentialsAndStallTimeout) {
       Replace(expected, Opt::Null(CURLOPT_USERPWD), Opt::Text(CURLOPT_USERPWD, *c.userPassword));
     }
     if (c.lowSpeed) {
-      InsertAfter(
-          expected, Opt::Long(CURLOPT_TIMEOUT, 0),
-          {Opt::Long(CURLOPT_LOW_SPEED_TIME, c.stall), Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
+      InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0), StallOptions(c.stall));
     }
     EXPECT_EQ(Record(kUrl, nullptr, ProxyInfo(), c.user, c.password, c.stall,
                      std::vector<std::string>(), ""),
@@ -280,9 +285,7 @@ TEST(ServiceOptions, RequestOptionsSetTheStallAndConnectLimits) {
     options.connectTimeout = c.connect;
     Sequence expected = PlainGet(kUrl);
     if (c.lowSpeedTime) {
-      InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0),
-                  {Opt::Long(CURLOPT_LOW_SPEED_TIME, *c.lowSpeedTime),
-                   Opt::Long(CURLOPT_LOW_SPEED_LIMIT, 1)});
+      InsertAfter(expected, Opt::Long(CURLOPT_TIMEOUT, 0), StallOptions(*c.lowSpeedTime));
     }
     Replace(expected, Opt::Long(CURLOPT_CONNECTTIMEOUT, 0),
             Opt::Long(CURLOPT_CONNECTTIMEOUT, c.connectTimeout));

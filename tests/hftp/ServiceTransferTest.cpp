@@ -56,8 +56,7 @@ TEST(ServiceCredentials, AreAcceptedByABasicAuthCheck) {
 }
 
 TEST(ServiceStallTimeout, EndsAStalledBodyOnlyWhenPositive) {
-  // The body starts only 2.5 s after the headers. (A stall later in the body would have to be
-  // longer: libcurl averages the speed over the last few seconds.)
+  // The body starts only 2.5 s after the headers.
   const std::string url = TestServer::Url("/bytes?size=3000&stall_after=0&stall=2.5");
   for (const std::int32_t stall : {0, -1}) {
     SCOPED_TRACE(stall);
@@ -77,6 +76,17 @@ TEST(ServiceStallTimeout, EndsAStalledBodyOnlyWhenPositive) {
   ASSERT_EQ(observer->ends.size(), 1u);
   EXPECT_EQ(observer->ends[0].report.kind, TransferResult::Kind::Stalled);
   EXPECT_TRUE(observer->ends[0].report.connected);
+}
+
+TEST(ServiceStallTimeout, EndsABodyThatStopsAfterABurst) {
+  // libcurl's own check averages the speed over its last few seconds: the burst would hide a
+  // stall of 4 s from a limit of 1 s.
+  GetRequest request{TestServer::Url("/bytes?size=200000&stall_after=100000&stall=4")};
+  request.stallTimeout = 1;
+  auto observer = RunGet(request);
+  ASSERT_EQ(observer->ends.size(), 1u);
+  EXPECT_EQ(observer->ends[0].report.kind, TransferResult::Kind::Stalled);
+  EXPECT_EQ(observer->Body(), PatternBytes(0, 100000));
 }
 
 TEST(ServiceRequest, BodyChoosesBetweenGetAndPost) {

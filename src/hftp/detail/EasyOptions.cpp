@@ -60,6 +60,12 @@ CURLcode SetCallbackOption(CURL* handle, CURLoption option, curl_write_callback 
   return curl_easy_setopt(handle, option, callback);
 }
 
+CURLcode SetCallbackOption(CURL* handle, CURLoption option,
+                           curl_xferinfo_callback callback) noexcept {
+  Record({option, RecordedOption::Kind::Callback, 0, std::nullopt, nullptr, callback != nullptr});
+  return curl_easy_setopt(handle, option, callback);
+}
+
 ScopedOptionRecordingForTesting::ScopedOptionRecordingForTesting(
     std::vector<RecordedOption>& log) noexcept
     : previous_(std::exchange(recording, &log)) {}

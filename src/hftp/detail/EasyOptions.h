@@ -20,5 +20,8 @@ CURLcode SetPointerOption(CURL* handle, CURLoption option, const void* pointer) 
 CURLcode SetListOption(CURL* handle, CURLoption option, curl_slist* list) noexcept;
 // The write and the header handler share curl_write_callback's signature.
 CURLcode SetCallbackOption(CURL* handle, CURLoption option, curl_write_callback callback) noexcept;
+// The progress callback (CURLOPT_XFERINFOFUNCTION).
+CURLcode SetCallbackOption(CURL* handle, CURLoption option,
+                           curl_xferinfo_callback callback) noexcept;
 
 }  // namespace hftp::detail

@@ -145,8 +145,13 @@ void Service::Configure() {
   SetTextOption(h, CURLOPT_USERPWD, user_.empty() ? nullptr : userPassword_.c_str());
   SetLongOption(h, CURLOPT_TIMEOUT, totalTimeout_);
   if (stallTimeout_ > 0) {
+    // libcurl's check ends a transfer that has received nothing yet; it also wakes the transfer
+    // once a second, which lets the progress callback keep the limit once the body has begun.
     SetLongOption(h, CURLOPT_LOW_SPEED_TIME, stallTimeout_);
     SetLongOption(h, CURLOPT_LOW_SPEED_LIMIT, 1);
+    SetLongOption(h, CURLOPT_NOPROGRESS, 0);
+    SetCallbackOption(h, CURLOPT_XFERINFOFUNCTION, &Service::ProgressCallback);
+    SetPointerOption(h, CURLOPT_XFERINFODATA, this);
   }
   SetTextOption(h, CURLOPT_REFERER, nullptr);
   SetLongOption(h, CURLOPT_AUTOREFERER, 0);
@@ -228,6 +233,8 @@ void* Service::GetHandle() const noexcept {
 void Service::OnComplete(CURLcode result) {
   MSK_CHECK_THREAD(hostThread_);
   stopped_ = true;
+  // The stall watch ended it: the same end as libcurl's own stall check.
+  if (stalled_ && result == CURLE_ABORTED_BY_CALLBACK) result = CURLE_OPERATION_TIMEDOUT;
   Status status = ClassifyResult(result);
   bool rangeUndeliverable = false;
   // The service cut the transfer itself; what that means depends on why.
@@ -252,6 +259,24 @@ void Service::OnComplete(CURLcode result) {
   facts.rangeUndeliverable = rangeUndeliverable;
   ReportEnd(facts);
   Notify(status, nullptr, 0, static_cast<std::int32_t>(result));
+}
+
+int Service::ProgressCallback(void* service, curl_off_t, curl_off_t received, curl_off_t,
+                              curl_off_t) {
+  return static_cast<Service*>(service)->BodyStillArriving(received) ? 0 : 1;
+}
+
+bool Service::BodyStillArriving(curl_off_t received) {
+  const auto now = std::chrono::steady_clock::now();
+  if (received != lastReceived_) {
+    lastReceived_ = received;
+    lastArrival_ = now;
+    return true;
+  }
+  // Before the first byte of a body, libcurl's own check is exact: its average is zero.
+  if (received == 0 || now - lastArrival_ < std::chrono::seconds(stallTimeout_)) return true;
+  stalled_ = true;
+  return false;
 }
 
 void Service::AnnounceResponse() noexcept {

@@ -20,6 +20,7 @@
 #include <curl/curl.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -90,6 +91,10 @@ class Service final : public IService {
 
   static size_t WriteCallback(char* data, size_t size, size_t count, void* service);
   static size_t HeaderCallback(char* data, size_t size, size_t count, void* service);
+  static int ProgressCallback(void* service, curl_off_t, curl_off_t received, curl_off_t,
+                              curl_off_t);
+  // The stall limit once the body has begun; false when it ran out.
+  bool BodyStillArriving(curl_off_t received);
   size_t OnBody(const char* data, size_t received);
   size_t OnHeaderLine(const char* data, size_t received);
   void ApplyReceiveSpeedLimit();
@@ -131,6 +136,11 @@ class Service final : public IService {
   bool rootsGiven_ = false;      // libcurl has the trusted roots (TlsOptions.h)
   Cut cut_ = Cut::None;
   std::int32_t stallTimeout_;
+  // The stall watch: libcurl's own low-speed check averages over its last few seconds, so a body
+  // that stops after a burst would run on for those seconds past the limit.
+  curl_off_t lastReceived_ = 0;
+  std::chrono::steady_clock::time_point lastArrival_{};
+  bool stalled_ = false;
   long connectTimeout_;          // seconds; 0: libcurl's own limit
   long totalTimeout_;            // seconds; 0: none
   std::string userAgent_;        // empty: no User-Agent
