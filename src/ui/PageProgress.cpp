@@ -1,7 +1,6 @@
 #include "ui/PageProgress.h"
 
-#include "download/ProgressText.h"
-#include "download/TransferRate.h"
+#include "download/ProgressRelay.h"
 #include "ui/WindowImpl.h"
 #include "ui/WindowThreadCall.h"
 
@@ -64,7 +63,7 @@ struct PageState {
 
 // Lives on the calling thread's stack; Begin and End run on the installer window's thread, the
 // view's calls on the transfer thread, which hands its values over in atomics.
-class PageSession final : public WindowImpl, public download::ProgressView {
+class PageSession final : public WindowImpl, public download::ProgressRelay {
  public:
   PageSession(const PageControls& page, const DownloadDialogLook& look)
       : page_(page), look_(look) {}
@@ -97,33 +96,11 @@ class PageSession final : public WindowImpl, public download::ProgressView {
   // The window's timer for this session: an id no other can have.
   UINT_PTR TimerId() const noexcept { return reinterpret_cast<UINT_PTR>(this); }
 
-  void ShowPercent(int percent) noexcept override {
-    percent_.store(percent, std::memory_order_release);
-  }
-  void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override {
-    total_.store(total, std::memory_order_relaxed);
-    received_.store(received, std::memory_order_release);
-  }
-  void ShowRoute(const std::wstring& route) noexcept override {
-    const std::lock_guard<std::mutex> lock(routeMutex_);
-    try {
-      route_ = route;
-    } catch (...) {
-      route_.clear();  // out of memory: shown as unknown
-    }
-  }
-
   const PageControls page_;
   const DownloadDialogLook look_;  // a copy: a session left with the window outlives the call
   download::CancelSignal cancel_;
-  std::atomic<int> percent_{0};
-  std::atomic<std::uint64_t> received_{0};
-  std::atomic<std::int64_t> total_{0};
-  std::mutex routeMutex_;
-  std::wstring route_;  // guarded by routeMutex_
   // The window's thread only, between Begin and End.
   PageState before_;
-  download::TransferRate rate_;
   bool marqueeRunning_ = false;
   int shownPercent_ = -1;
 };
@@ -176,10 +153,9 @@ void PageSession::Update() noexcept {
 
 void PageSession::UpdateBar() noexcept {
   // Bytes of a resource without a size: no percentage to show, but something is happening.
-  const bool marquee = look_.marquee && total_.load(std::memory_order_relaxed) <= 0 &&
-                       received_.load(std::memory_order_acquire) > 0;
+  const bool marquee = look_.marquee && SizeUnknownWhileArriving();
   SetMarquee(marquee);
-  const int percent = percent_.load(std::memory_order_acquire);
+  const int percent = Percent();
   if (marquee || percent == shownPercent_) return;
   shownPercent_ = percent;
   ::SendMessageW(page_.bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
@@ -202,18 +178,7 @@ void PageSession::SetMarquee(bool on) noexcept {
 
 void PageSession::UpdateText() noexcept {
   try {
-    download::ProgressSample sample;
-    sample.received = received_.load(std::memory_order_acquire);
-    sample.total = total_.load(std::memory_order_relaxed);
-    rate_.Add(Now(), sample.received);
-    sample.bytesPerSecond = rate_.BytesPerSecond();
-    std::wstring route;
-    {
-      const std::lock_guard<std::mutex> lock(routeMutex_);
-      route = route_;
-    }
-    const std::wstring text =
-        download::ProgressText(look_.textPattern, sample, route, *look_.words);
+    const std::wstring text = TextLine(look_.textPattern, *look_.words, Now());
     if (TextOf(page_.status) != text) ::SetWindowTextW(page_.status, text.c_str());
   } catch (...) {
     // Out of memory for a line of text: it shows the previous one until the next tick.

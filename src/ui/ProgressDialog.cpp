@@ -1,6 +1,5 @@
 #include "ui/ProgressDialog.h"
 
-#include "download/ProgressText.h"
 #include "res/resource.h"
 #include "ui/CenterWindow.h"
 #include "ui/DialogOwner.h"
@@ -178,22 +177,8 @@ void ProgressDialog::DownloadThreadEntry() noexcept {
 }
 
 void ProgressDialog::ShowPercent(int percent) noexcept {
-  percent_.store(percent, std::memory_order_release);
+  ProgressRelay::ShowPercent(percent);
   ::PostMessageW(window_, kProgressMessage, 0, 0);
-}
-
-void ProgressDialog::ShowBytes(std::uint64_t received, std::int64_t total) noexcept {
-  total_.store(total, std::memory_order_relaxed);
-  received_.store(received, std::memory_order_release);
-}
-
-void ProgressDialog::ShowRoute(const std::wstring& route) noexcept {
-  const std::lock_guard<std::mutex> lock(routeMutex_);
-  try {
-    route_ = route;
-  } catch (...) {
-    route_.clear();  // out of memory: shown as unknown
-  }
 }
 
 LRESULT ProgressDialog::OnPaint(UINT, WPARAM, LPARAM, bool&) {
@@ -217,7 +202,7 @@ LRESULT ProgressDialog::OnEraseBackground(UINT, WPARAM, LPARAM, bool&) {
 }
 
 LRESULT ProgressDialog::OnProgress(UINT, WPARAM, LPARAM, bool&) {
-  const int percent = percent_.load(std::memory_order_acquire);
+  const int percent = Percent();
   ::SendDlgItemMessageW(Window(), IDC_DOWNLOAD_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent),
                         0);
   ::UpdateWindow(Window());
@@ -240,18 +225,7 @@ LRESULT ProgressDialog::OnTimer(UINT, WPARAM wParam, LPARAM, bool& handled) {
 void ProgressDialog::UpdateTextLine() noexcept {
   if (!look_.textLine) return;
   try {
-    download::ProgressSample sample;
-    sample.received = received_.load(std::memory_order_acquire);
-    sample.total = total_.load(std::memory_order_relaxed);
-    rate_.Add(Now(), sample.received);
-    sample.bytesPerSecond = rate_.BytesPerSecond();
-    std::wstring route;
-    {
-      const std::lock_guard<std::mutex> lock(routeMutex_);
-      route = route_;
-    }
-    const std::wstring text =
-        download::ProgressText(look_.textPattern, sample, route, *look_.words);
+    const std::wstring text = TextLine(look_.textPattern, *look_.words, Now());
     const HWND line = ::GetDlgItem(Window(), kDownloadTextControl);
     const int length = ::GetWindowTextLengthW(line);
     std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
@@ -265,8 +239,7 @@ void ProgressDialog::UpdateTextLine() noexcept {
 void ProgressDialog::UpdateMarquee() noexcept {
   if (!look_.marquee) return;
   // Bytes of a resource without a size: no percentage to show, but something is happening.
-  const bool wanted =
-      total_.load(std::memory_order_relaxed) <= 0 && received_.load(std::memory_order_acquire) > 0;
+  const bool wanted = SizeUnknownWhileArriving();
   if (wanted == marqueeRunning_) return;
   marqueeRunning_ = wanted;
   progress_.SetMarquee(wanted);

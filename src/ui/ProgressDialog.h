@@ -33,8 +33,7 @@
 // object lives on that thread's stack; the download thread is joined before it goes.
 
 #include "download/CancelSignal.h"
-#include "download/ProgressView.h"
-#include "download/TransferRate.h"
+#include "download/ProgressRelay.h"
 #include "download/Translations.h"
 #include "ui/DialogImpl.h"
 #include "ui/DownloadDialogLook.h"
@@ -73,7 +72,7 @@ using DownloadTask =
 // task's answer, or false when the dialog could not be shown (the task then never runs).
 bool RunDownloadDialog(HWND owner, DownloadDialogLook look, DownloadTask task);
 
-class ProgressDialog final : public DialogImpl, private download::ProgressView {
+class ProgressDialog final : public DialogImpl, private download::ProgressRelay {
  public:
   ProgressDialog(DownloadDialogLook look, DownloadTask task);
   // Waits for the download thread.
@@ -118,21 +117,13 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   void RequestCancel() noexcept;
   void StartDownloadThread();
   void DownloadThreadEntry() noexcept;
-  // Called by the observer on the transfer thread.
+  // Called by the observer on the transfer thread: the relay keeps it, a message shows it.
   void ShowPercent(int percent) noexcept override;
-  void ShowBytes(std::uint64_t received, std::int64_t total) noexcept override;
-  // Called on the download thread.
-  void ShowRoute(const std::wstring& route) noexcept override;
 
   std::thread downloadThread_;
   SkinProgress progress_;
   gdi::UniqueHFont font_;        // the heading's and the text line's, in the words' charset
   gdi::UniqueHFont buttonFont_;  // the template's in the words' charset; empty: the template's
-  std::atomic<int> percent_{0};
-  std::atomic<std::uint64_t> received_{0};
-  std::atomic<std::int64_t> total_{0};
-  mutable std::mutex routeMutex_;
-  std::wstring route_;  // guarded by routeMutex_
   const DownloadDialogLook look_;
   const DownloadTask task_;
   download::CancelSignal cancel_;
@@ -141,7 +132,6 @@ class ProgressDialog final : public DialogImpl, private download::ProgressView {
   gdi::UniqueHBitmap background_;
   PatternPiece textBackground_;  // the skin beneath the text line
   HeadingLine heading_;
-  download::TransferRate rate_;
   bool marqueeRunning_ = false;
   std::wstring text_;
   // Set at initialisation, before the download thread starts: the other threads post to it.
