@@ -205,14 +205,24 @@ LRESULT ProgressDialog::OnProgress(UINT, WPARAM, LPARAM, bool&) {
   const int percent = Percent();
   ::SendDlgItemMessageW(Window(), IDC_DOWNLOAD_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent),
                         0);
+  // The system makes WM_TIMER only while no posted message waits: on a slow machine a steady
+  // stream of progress messages would otherwise freeze the text line while the bar moves.
+  if (Now() - lastTextUpdate_ >= std::chrono::milliseconds(kTextUpdateMilliseconds)) {
+    UpdateTextAndMarquee();
+  }
   ::UpdateWindow(Window());
   return 0;
 }
 
+void ProgressDialog::UpdateTextAndMarquee() noexcept {
+  lastTextUpdate_ = Now();
+  UpdateMarquee();
+  UpdateTextLine();
+}
+
 LRESULT ProgressDialog::OnTimer(UINT, WPARAM wParam, LPARAM, bool& handled) {
   if (wParam == kTextTimer) {
-    UpdateMarquee();
-    UpdateTextLine();
+    UpdateTextAndMarquee();
   } else if (wParam == kMarqueeTimer) {
     progress_.StepMarquee();
     ::InvalidateRect(::GetDlgItem(Window(), IDC_DOWNLOAD_PROGRESS), nullptr, FALSE);

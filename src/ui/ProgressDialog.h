@@ -45,6 +45,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -114,6 +115,7 @@ class ProgressDialog final : public DialogImpl, private download::ProgressRelay 
   void AddCancelButton() noexcept;
   void UpdateTextLine() noexcept;
   void UpdateMarquee() noexcept;
+  void UpdateTextAndMarquee() noexcept;
   void RequestCancel() noexcept;
   void StartDownloadThread();
   void DownloadThreadEntry() noexcept;
@@ -133,6 +135,7 @@ class ProgressDialog final : public DialogImpl, private download::ProgressRelay 
   PatternPiece textBackground_;  // the skin beneath the text line
   HeadingLine heading_;
   bool marqueeRunning_ = false;
+  std::chrono::milliseconds lastTextUpdate_{0};  // the dialog's thread only
   std::wstring text_;
   // Set at initialisation, before the download thread starts: the other threads post to it.
   HWND window_ = nullptr;
