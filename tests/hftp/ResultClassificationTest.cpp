@@ -64,6 +64,7 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
     facts.elapsed = elapsed;
     facts.responseCode = response;
     facts.totalTimeout = std::chrono::seconds(60);
+    facts.stallTimeout = std::chrono::seconds(30);
     facts.message = code == CURLE_OK ? "" : "libcurl says " + std::to_string(code);
     return facts;
   };
@@ -80,6 +81,11 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
     facts.proxyConnectCode = connectCode;
     return facts;
   };
+  // A stall takes at least the stall limit's time.
+  TransferFacts proxyStall = viaProxy(28, true, 200);
+  proxyStall.elapsed = std::chrono::seconds(40);
+  TransferFacts shortLimit = ended(28, true, std::chrono::milliseconds(990));
+  shortLimit.totalTimeout = std::chrono::seconds(1);
   TransferFacts pastTheEnd = ended(CURLE_OK, true, soon, 200);
   pastTheEnd.rangeUndeliverable = true;
   struct Case {
@@ -111,6 +117,8 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
       {"stall", ended(28, true, std::chrono::seconds(40)), Kind::Stalled, 0, "libcurl says 28"},
       {"whole-transfer limit", ended(28, true, std::chrono::seconds(60)), Kind::TimedOut, 0,
        "libcurl says 28"},
+      {"whole-transfer limit below the stall limit, its clock read a little short", shortLimit,
+       Kind::TimedOut, 0, "libcurl says 28"},
       {"certificate", ended(60, true, soon), Kind::Certificate, 0, "libcurl says 60"},
       {"newer certificate code", ended(90, true, soon), Kind::Certificate, 0, "libcurl says 90"},
       {"dropped", ended(18, true, soon), Kind::ConnectionLost, 0, "libcurl says 18"},
@@ -130,7 +138,7 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
       {"proxy connect time-out", viaProxy(28, false), Kind::ProxyUnreachable, 0, "libcurl says 28"},
       {"the target's TLS behind the tunnel", viaProxy(35, true, 200), Kind::CannotConnect, 0,
        "libcurl says 35"},
-      {"a stall through the proxy", viaProxy(28, true, 200), Kind::Stalled, 0, "libcurl says 28"},
+      {"a stall through the proxy", proxyStall, Kind::Stalled, 0, "libcurl says 28"},
       {"407 from the proxy", viaProxy(22, true, 0, 407), Kind::ProxyAuthFailed, 407,
        "libcurl says 22"},
       {"407 to the tunnel's CONNECT", viaProxy(56, true, 407), Kind::ProxyAuthFailed, 0,

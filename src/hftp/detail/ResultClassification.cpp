@@ -134,11 +134,18 @@ TransferResult ClassifyTransfer(const TransferFacts& facts) {
   if (IsOneOf(code, kCertificateCodes)) return Result(Kind::Certificate, facts, facts.message);
   if (code == CURLE_OPERATION_TIMEDOUT) {
     // libcurl ends all three limits with the same code: the time taken and the connection tell
-    // them apart.
-    if (facts.totalTimeout.count() > 0 && facts.elapsed >= facts.totalTimeout) {
+    // them apart. A stall takes the stall limit's time without data, so a connected transfer that
+    // ended sooner met the whole-transfer limit (libcurl starts its clock a little before the
+    // one the elapsed time is read from).
+    const bool wholeLimit = facts.totalTimeout.count() > 0;
+    if (wholeLimit && facts.elapsed >= facts.totalTimeout) {
       return Result(Kind::TimedOut, facts, facts.message);
     }
-    return Result(facts.connected ? Kind::Stalled : Kind::CannotConnect, facts, facts.message);
+    if (!facts.connected) return Result(Kind::CannotConnect, facts, facts.message);
+    const bool stallPossible =
+        facts.stallTimeout.count() > 0 && facts.elapsed >= facts.stallTimeout;
+    return Result(wholeLimit && !stallPossible ? Kind::TimedOut : Kind::Stalled, facts,
+                  facts.message);
   }
   if (IsOneOf(code, {CURLE_COULDNT_RESOLVE_PROXY, CURLE_COULDNT_RESOLVE_HOST, CURLE_COULDNT_CONNECT,
                      CURLE_SSL_CONNECT_ERROR})) {

@@ -38,6 +38,7 @@ struct TransferFacts {
   bool endedOnErrorStatus = false;  // the header handler ended the transfer on a status >= 400
   std::chrono::milliseconds elapsed{0};
   std::chrono::seconds totalTimeout{0};  // 0: none
+  std::chrono::seconds stallTimeout{0};  // 0: none
   std::string message;                   // libcurl's words, when it had any
 };
 

@@ -297,6 +297,7 @@ TransferFacts Service::FactsAtEnd(CURLcode result) const {
   facts.bodyWithheld = bodyDropped_;
   facts.throughProxy = UsesProxy();
   facts.totalTimeout = std::chrono::seconds(totalTimeout_);
+  facts.stallTimeout = std::chrono::seconds(stallTimeout_ > 0 ? stallTimeout_ : 0);
   if (result != CURLE_OK) {
     facts.message = errorText_[0] != '\0' ? errorText_.data() : curl_easy_strerror(result);
   }
