@@ -118,9 +118,10 @@ std::wstring TextAfterPercent(HWND dialog, HWND control, int percent, ULONGLONG 
   std::wstring now = before;
   while (::IsWindow(dialog) && ::GetTickCount64() < deadline && now == before) {
     ::Sleep(10);
-    // A text that stays until the dialog goes is the one it had, not the silence of its end.
+    // A text that stays until the dialog goes is the one it had, not the silence of its end: a
+    // control that no longer answers, or answers empty once its dialog is hidden to close.
     const std::optional<std::wstring> text = TextOf(control);
-    if (!text) break;
+    if (!text || (text->empty() && !::IsWindowVisible(dialog))) break;
     now = *text;
   }
   return now;
