@@ -36,7 +36,9 @@ LoadLanguageFile "${NSISDIR}\Contrib\Language files\Japanese.nlf"
 !define HEADING_LINE 140
 !define TEXT_LINE 139
 !define CANCEL_BUTTON 2
-!define URL_PATH "bytes?size=3000000&rate=1000000"
+; Six seconds of body: long enough for three helpers that start slowly under emulation to find the
+; dialog while it runs.
+!define URL_PATH "bytes?size=3000000&rate=500000"
 
 Page instfiles
 
