@@ -15,13 +15,8 @@ drop=${3:-4400000000}
 [ -f "$build/CMakeCache.txt" ] || { echo "big: configure $build first (scripts/build.sh)" >&2; exit 2; }
 cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit >/dev/null
 dll=$build/bin/MarlowSetupKit.dll
-if i686-w64-mingw32-objdump -f "$dll" 2>/dev/null | grep -q 'pei-i386'; then
-  target=x86-unicode runner=$root/tests/guest/run-installer.sh
-  # Generous: under emulation the transfer and the check run at tens of MB/s.
-  export MSK_GUEST_TIMEOUT=${MSK_GUEST_TIMEOUT:-5400} MSK_GUEST_TEST_TIMEOUT=${MSK_GUEST_TEST_TIMEOUT:-5200}
-else
-  target=amd64-unicode runner=$root/tests/harness/run-installer.sh
-fi
+# shellcheck source=../installer-runner.sh
+. "$root/bench/installer-runner.sh"
 
 # The SHA-256 of the generated body, from the test server's own generator.
 sha256=$(python3 - "$root/tests/server" "$size" <<'PY'

@@ -16,12 +16,8 @@ downloads=${2:-1000}
 [ -f "$build/CMakeCache.txt" ] || { echo "soak: configure $build first (scripts/build.sh)" >&2; exit 2; }
 cmake --build "$build" -j"${MSK_BUILD_JOBS:-2}" --target MarlowSetupKit msk_trust_test_ca >/dev/null
 dll=$build/bin/MarlowSetupKit.dll
-if i686-w64-mingw32-objdump -f "$dll" 2>/dev/null | grep -q 'pei-i386'; then
-  target=x86-unicode runner=$root/tests/guest/run-installer.sh
-  export MSK_GUEST_TIMEOUT=${MSK_GUEST_TIMEOUT:-5400} MSK_GUEST_TEST_TIMEOUT=${MSK_GUEST_TEST_TIMEOUT:-5200}
-else
-  target=amd64-unicode runner=$root/tests/harness/run-installer.sh
-fi
+# shellcheck source=../installer-runner.sh
+. "$root/bench/installer-runner.sh"
 
 work=$(mktemp -d /tmp/msk-soak.XXXXXX)
 trap 'rm -rf "$work"' EXIT
