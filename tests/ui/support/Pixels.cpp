@@ -1,10 +1,11 @@
 #include "Pixels.h"
 
+#include "BmpFile.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace msk::test {
 
@@ -99,34 +100,8 @@ std::string Pixels::FirstDifference(int x, int y, int width, int height, const P
 }
 
 bool Pixels::SaveBmp(const std::string& path) const {
-  const auto stride = static_cast<std::size_t>((width_ * 3 + 3) & ~3);
-  const std::size_t imageSize = stride * static_cast<std::size_t>(height_);
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = static_cast<DWORD>(file.bfOffBits + imageSize);
-  info.biSize = sizeof info;
-  info.biWidth = width_;
-  info.biHeight = height_;  // bottom-up
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(imageSize);
-  std::vector<char> rows(imageSize, 0);
-  for (int y = 0; y < height_; ++y) {
-    char* row = rows.data() + stride * static_cast<std::size_t>(height_ - 1 - y);
-    for (int x = 0; x < width_; ++x) {
-      const COLORREF colour = At(x, y);
-      row[3 * x] = static_cast<char>(GetBValue(colour));
-      row[3 * x + 1] = static_cast<char>(GetGValue(colour));
-      row[3 * x + 2] = static_cast<char>(GetRValue(colour));
-    }
-  }
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
-  return static_cast<bool>(out);
+  return WriteBmp(std::wstring(path.begin(), path.end()), width_, height_, 24,
+                  [this](int x, int y) { return At(x, y); });
 }
 
 void SaveArtifact(const Pixels& pixels, const std::string& name) {

@@ -8,21 +8,17 @@
 //
 // Not thread-safe.
 
+#include "BmpFile.h"
 #include "Pixels.h"
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 namespace msk::test {
 
 // `colour` with its red and blue swapped: the built-in navy turns brown, the orange fill blue.
 COLORREF Swapped(COLORREF colour) noexcept;
-
-// Writes an uncompressed bottom-up BMP of 24 or 32 bits per pixel; false when it cannot.
-bool WriteBmp(const std::wstring& path, int width, int height, int bitsPerPixel,
-              const std::function<COLORREF(int x, int y)>& colour);
 
 // Writes `file` (for example L"bar_fill.bmp") of `folder` as built-in bitmap `id` of `module`
 // with its colours swapped.
