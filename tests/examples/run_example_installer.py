@@ -25,6 +25,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checklist import check, exit_status  # noqa: E402
 from wine_desktop import (DialogTool, PayloadServer, free_port, read_report, screenshot,  # noqa: E402
                           windows_path)
 
@@ -33,15 +34,6 @@ OUR_DIALOGS = "Velmar Installation"  # the connection-error dialog
 NEXT_BUTTON = 1  # "Install" on the folder page, "Close" on the finished one
 PROGRESS_BAR = 138
 TRY_AGAIN = 1002
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
 
 def run(emulator, exe, *args):
     result = subprocess.run([emulator, exe, *args], timeout=150)
@@ -169,8 +161,7 @@ def main():
     run_with_pages(args, server, expected)
     print("screenshots:", ", ".join(os.path.join(args.artifacts, "example-%s.png" % name)
                                     for name in ("error-dialog", "download-dialog", "finished-page")))
-    print("%d checks failed" % len(failures))
-    return 1 if failures else 0
+    return exit_status()
 
 
 if __name__ == "__main__":

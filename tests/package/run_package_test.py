@@ -22,6 +22,7 @@ import sys
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checklist import check, exit_status  # noqa: E402
 from wine_desktop import DialogTool, PayloadServer, free_port, windows_path  # noqa: E402
 
 LAYOUT = [
@@ -42,15 +43,6 @@ SETUP = "Minimal Download Setup"  # the installer's window; NSIS adds the page's
 OUR_DIALOGS = "Velmar Installation"  # the download and connection-error dialogs
 NEXT_BUTTON = 1  # "Install" on the folder page, "Close" on the finished one
 TRY_AGAIN = 1002
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
 
 def package(args, folder):
     """Runs the packaging script into FOLDER; answers the archive's bytes (None when missing)."""
@@ -160,8 +152,7 @@ def main():
     installer = build_examples(args, nsis, server.url, hashlib.sha256(payload).hexdigest())
     if os.path.isfile(installer):
         run_minimal(args, installer, server, payload)
-    print(f"{len(failures)} checks failed")
-    return 1 if failures else 0
+    return exit_status()
 
 
 if __name__ == "__main__":
