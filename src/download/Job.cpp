@@ -66,7 +66,7 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
       if (!(online = IsOnline(environment))) break;
       networkCheck = Clock::now() + kConnectivityCheckInterval;
     }
-    overdue = limits.Overdue({Clock::now(), sink->Responded(), hftp::SharedWorkerHeldFor()});
+    overdue = limits.Overdue({Clock::now(), sink->Connected(), hftp::SharedWorkerHeldFor()});
     if (overdue) break;
     const auto untilNetworkCheck =
         std::chrono::ceil<std::chrono::milliseconds>(networkCheck - Clock::now());

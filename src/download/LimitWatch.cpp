@@ -25,7 +25,7 @@ LimitWatch::LimitWatch(const hftp::RequestOptions& options, Clock::time_point st
 std::optional<DownloadResult> LimitWatch::Overdue(const Now& now) const noexcept {
   if (totalOver_ && now.time >= *totalOver_) return DownloadResult::TimedOut;
   const bool held = now.workerHeld >= kMargin;
-  if (connectOver_ && now.time >= *connectOver_ && !now.responded && held) {
+  if (connectOver_ && now.time >= *connectOver_ && !now.connected && held) {
     return DownloadResult::CannotConnect;
   }
   if (stallHold_ && now.workerHeld >= *stallHold_) return DownloadResult::Stalled;

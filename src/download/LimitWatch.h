@@ -3,16 +3,17 @@
 //
 //   download::LimitWatch watch(options, Clock::now());
 //   ... wait at most watch.NextCheck(now) ...
-//   if (auto result = watch.Overdue({now, sink->Responded(), hftp::SharedWorkerHeldFor()}))
+//   if (auto result = watch.Overdue({now, sink->Connected(), hftp::SharedWorkerHeldFor()}))
 //     ... stop waiting: the transfer ended with *result ...
 //
 // libcurl ends a transfer at its limits itself, but only from inside its own call on the engine's
 // shared worker, and a TLS handshake that checks revocation holds that call (and every pooled
 // transfer with it) for as long as the revocation server makes it. So:
 // - the whole-transfer limit: a transfer still running kMargin after it is over (TimedOut);
-// - the connect limit: no response kMargin after it, while libcurl has held the worker for at least
-//   kMargin (CannotConnect). Only then: with the worker free, libcurl alone decides (a server that
-//   connects in time may take longer to answer);
+// - the connect limit: not connected kMargin after it, while libcurl has held the worker for at
+//   least kMargin (CannotConnect). Only then: with the worker free, libcurl alone decides; and a
+//   transfer whose connection stands (its request is out, or answered) is past connecting, whoever
+//   holds the worker: only the whole-transfer or the stall limit may end it;
 // - the stall limit: libcurl has held the worker for the limit plus kMargin (Stalled): nothing can
 //   have arrived meanwhile.
 // The margin lets libcurl's own answer, and its words, come first whenever it can.
@@ -34,7 +35,7 @@ class LimitWatch {
 
   struct Now {
     Clock::time_point time;
-    bool responded = false;  // the transfer's response has arrived
+    bool connected = false;  // the connection stood and a request went out (TransferSink)
     std::chrono::milliseconds workerHeld{0};
   };
 

@@ -73,13 +73,18 @@ bool TransferSink::OnDataChunk(const hftp::IDataAccessor& data,
   }
 }
 
+void TransferSink::OnConnected() noexcept {
+  MSK_CHECK_THREAD(transferThread_);
+  connected_.store(true, std::memory_order_release);
+}
+
 void TransferSink::OnResponse(const hftp::ResponseInfo& response) noexcept {
   MSK_CHECK_THREAD(transferThread_);
   const std::lock_guard<std::mutex> lock(abandonMutex_);
   if (abandoned_) return;
   // Comes before the first block: the file is placed with it, when its total is known.
   response_ = response;
-  responded_.store(true, std::memory_order_release);
+  connected_.store(true, std::memory_order_release);  // a response came over a connection
 }
 
 void TransferSink::OnTransferEnd(const hftp::TransferResult& result) noexcept {

@@ -32,10 +32,11 @@
 // view forgotten, and every later notification is refused and changes nothing, so the service may
 // be released later, on another thread, while the job deletes the file and returns.
 //
-// Thread-safety: OnDataChunk, OnResponse and OnTransferEnd run on the engine's transfer thread
-// (checked: tools/ThreadChecker.h); Abandon, Completed, Failed, Ended, Touched, Responded and
-// ResourceSize may be called from any thread at the same time, Outcome and RangeUnusable once
-// Ended() is true or after Abandon. The view must outlive every call of OnDataChunk before Abandon.
+// Thread-safety: OnDataChunk, OnConnected, OnResponse and OnTransferEnd run on the engine's
+// transfer thread (checked: tools/ThreadChecker.h); Abandon, Completed, Failed, Ended, Touched,
+// Connected and ResourceSize may be called from any thread at the same time, Outcome and
+// RangeUnusable once Ended() is true or after Abandon. The view must outlive every call of
+// OnDataChunk before Abandon.
 
 #include "download/CancelSignal.h"
 #include "download/Outcome.h"
@@ -81,6 +82,7 @@ class TransferSink final : public hftp::IObserver {
 
   bool OnDataChunk(const hftp::IDataAccessor& data,
                    const hftp::IDownloadStatus& status) noexcept override;
+  void OnConnected() noexcept override;
   void OnResponse(const hftp::ResponseInfo& response) noexcept override;
   void OnTransferEnd(const hftp::TransferResult& result) noexcept override;
 
@@ -88,8 +90,9 @@ class TransferSink final : public hftp::IObserver {
   bool Failed() const noexcept { return failed_.load(std::memory_order_acquire); }
   bool Ended() const noexcept { return Completed() || Failed(); }
   bool Touched() const noexcept { return touched_.load(std::memory_order_acquire); }
-  // A response has arrived (the connection was made).
-  bool Responded() const noexcept { return responded_.load(std::memory_order_acquire); }
+  // The connection stood and a request went out on it (or a response has arrived): from then on
+  // the transfer waits for its server, no longer for a connection.
+  bool Connected() const noexcept { return connected_.load(std::memory_order_acquire); }
   // The size of the resource whose bytes the file holds, as the response announced it; 0 or less:
   // unknown, or nothing was written.
   std::int64_t ResourceSize() const noexcept {
@@ -142,7 +145,7 @@ class TransferSink final : public hftp::IObserver {
   std::atomic<bool> completed_{false};
   std::atomic<bool> failed_{false};
   std::atomic<bool> touched_{false};
-  std::atomic<bool> responded_{false};
+  std::atomic<bool> connected_{false};
   std::atomic<std::int64_t> resourceSize_{0};
   MSK_THREAD_CHECKER(transferThread_);
 };

@@ -15,8 +15,8 @@
 // abort notification at destruction. State shared with other threads needs the observer's own
 // synchronisation. Calls must not throw: a throwing observer is treated as one refusing data.
 //
-// The two reports at the end (OnResponse, OnTransferEnd) came later; their defaults ignore them,
-// so an observer that knows only OnDataChunk sees the transfer exactly as before.
+// The reports beside the data (OnConnected, OnResponse, OnTransferEnd) came later; their defaults
+// ignore them, so an observer that knows only OnDataChunk sees the transfer exactly as before.
 
 #include <cstdint>
 
@@ -44,6 +44,12 @@ class IObserver {
 
   // The sending counterpart, kept for symmetry of the interface; the engine never asks for it.
   virtual std::uint32_t GetSendSpeedLimit() { return kUnlimited; }
+
+  // The connection that the next request goes out on stands: connected (through the proxy, if
+  // any), its TLS handshake done for https, whether it is new or reused. Once before each request
+  // is sent, so again after a redirect or a proxy's sign-on. From then on the transfer waits for
+  // the server's answer, no longer for a connection.
+  virtual void OnConnected() {}
 
   // The response that carries the body, once per transfer: right before its first StatusData
   // notification, or before StatusCompleted when it brought no body. Not called for a response

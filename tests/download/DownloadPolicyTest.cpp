@@ -114,7 +114,7 @@ TEST(LimitWatch, GivesUpOnlyWhenLibcurlCannotAnswerForALimit) {
   struct Case {
     const char* what;
     milliseconds elapsed;
-    bool responded;
+    bool connected;
     milliseconds held;
     std::optional<DownloadResult> expected;
   };
@@ -124,7 +124,8 @@ TEST(LimitWatch, GivesUpOnlyWhenLibcurlCannotAnswerForALimit) {
        std::nullopt},
       {"connect over, worker held", milliseconds(3500), false, milliseconds(500),
        DownloadResult::CannotConnect},
-      {"connect over, but answered", milliseconds(4000), true, milliseconds(1000), std::nullopt},
+      {"connect over, worker held, but connected", milliseconds(4000), true, milliseconds(1000),
+       std::nullopt},
       {"held past the stall limit", milliseconds(6000), true, milliseconds(5500),
        DownloadResult::Stalled},
       {"whole limit within the margin", milliseconds(10400), true, milliseconds(0), std::nullopt},
@@ -134,7 +135,7 @@ TEST(LimitWatch, GivesUpOnlyWhenLibcurlCannotAnswerForALimit) {
   const LimitWatch watch(options, start);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(watch.Overdue({start + c.elapsed, c.responded, c.held}), c.expected);
+    EXPECT_EQ(watch.Overdue({start + c.elapsed, c.connected, c.held}), c.expected);
   }
   // No limit set: nothing is ever overdue, and the watch never shortens a wait.
   const LimitWatch none(hftp::RequestOptions(), start);

@@ -121,7 +121,9 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Long(CURLOPT_MAXCONNECTS, 10),
       Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
       Opt::Text(CURLOPT_COOKIEFILE, ""),
-      Opt::Data(CURLOPT_ERRORBUFFER),  // libcurl's words for a failure (OnTransferError)
+      Opt::Data(CURLOPT_ERRORBUFFER),         // libcurl's words for a failure (OnTransferError)
+      Opt::Callback(CURLOPT_PREREQFUNCTION),  // the connection stands (OnConnected)
+      Opt::Self(CURLOPT_PREREQDATA),
   };
 #ifdef _WIN32
   // The machine's roots and the built-in ones, for a transfer that starts on https; one that

@@ -203,6 +203,9 @@ void Service::Configure() {
   if (!userAgent_.empty()) SetTextOption(h, CURLOPT_USERAGENT, userAgent_.c_str());
   // libcurl's own words for a failure, for OnTransferEnd.
   SetPointerOption(h, CURLOPT_ERRORBUFFER, errorText_.data());
+  // The observer hears when the connection stands, before each request goes out (OnConnected).
+  SetCallbackOption(h, CURLOPT_PREREQFUNCTION, &Service::PrereqCallback);
+  SetPointerOption(h, CURLOPT_PREREQDATA, this);
 }
 
 void Service::ConfigureRange() {

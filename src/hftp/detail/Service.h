@@ -91,6 +91,8 @@ class Service final : public IService {
 
   static size_t WriteCallback(char* data, size_t size, size_t count, void* service);
   static size_t HeaderCallback(char* data, size_t size, size_t count, void* service);
+  // libcurl's call once the connection stands, right before a request is sent.
+  static int PrereqCallback(void* service, char*, char*, int, int);
   static int ProgressCallback(void* service, curl_off_t, curl_off_t received, curl_off_t,
                               curl_off_t);
   // The stall limit once the body has begun; false when it ran out.
@@ -99,6 +101,8 @@ class Service final : public IService {
   size_t OnHeaderLine(const char* data, size_t received);
   void ApplyReceiveSpeedLimit();
 
+  // OnConnected: the connection for the next request stands.
+  void AnnounceConnection() noexcept;
   // OnResponse, once: before the first body byte, or at completion when none came.
   void AnnounceResponse() noexcept;
   // What the transfer ended with, for the one classification (ResultClassification.h).

@@ -25,6 +25,20 @@ size_t Service::HeaderCallback(char* data, size_t size, size_t count, void* serv
   }
 }
 
+int Service::PrereqCallback(void* service, char*, char*, int, int) {
+  static_cast<Service*>(service)->AnnounceConnection();
+  return CURL_PREREQFUNC_OK;
+}
+
+void Service::AnnounceConnection() noexcept {
+  MSK_CHECK_THREAD(hostThread_);
+  if (stopped_ || !observer_) return;
+  try {
+    observer_->OnConnected();
+  } catch (...) {
+  }
+}
+
 // Any return value other than `received` makes libcurl end the transfer with
 // CURLE_WRITE_ERROR; `cut_` remembers why, for OnComplete.
 size_t Service::OnBody(const char* data, size_t received) {
