@@ -66,6 +66,12 @@ CURLcode SetCallbackOption(CURL* handle, CURLoption option,
   return curl_easy_setopt(handle, option, callback);
 }
 
+CURLcode SetCallbackOption(CURL* handle, CURLoption option,
+                           curl_prereq_callback callback) noexcept {
+  Record({option, RecordedOption::Kind::Callback, 0, std::nullopt, nullptr, callback != nullptr});
+  return curl_easy_setopt(handle, option, callback);
+}
+
 ScopedOptionRecordingForTesting::ScopedOptionRecordingForTesting(
     std::vector<RecordedOption>& log) noexcept
     : previous_(std::exchange(recording, &log)) {}

@@ -23,5 +23,7 @@ CURLcode SetCallbackOption(CURL* handle, CURLoption option, curl_write_callback 
 // The progress callback (CURLOPT_XFERINFOFUNCTION).
 CURLcode SetCallbackOption(CURL* handle, CURLoption option,
                            curl_xferinfo_callback callback) noexcept;
+// The handler of a ready connection (CURLOPT_PREREQFUNCTION).
+CURLcode SetCallbackOption(CURL* handle, CURLoption option, curl_prereq_callback callback) noexcept;
 
 }  // namespace hftp::detail
