@@ -96,8 +96,10 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
         std::chrono::ceil<std::chrono::milliseconds>(networkCheck - Clock::now());
     std::chrono::milliseconds wait =
         limits.NextCheck(Clock::now(), std::max(untilNetworkCheck, {}));
-    if (sink->Completed()) wait = std::min(wait, kVerdictPoll);
-    wakeup->WaitFor(wait, ended);
+    const bool completed = sink->Completed();
+    if (completed) wait = std::min(wait, kVerdictPoll);
+    // A completion ends the wait too: from then on the verdicts are asked for every kVerdictPoll.
+    wakeup->WaitFor(wait, [&] { return ended() || sink->Completed() != completed; });
   }
   // Decided before the service goes: releasing an unfinished transfer aborts it.
   if (settled()) {

@@ -131,7 +131,7 @@ TEST(JobRevocation, ACompletedTransferWaitsForTheVerdictOnItsServer) {
     const milliseconds answerable =
         c.cancel ? milliseconds(300) : c.settleAfter.value_or(c.deadlineIn);
     EXPECT_GE(took, answerable - milliseconds(50));
-    EXPECT_LT(took, answerable + milliseconds(2000));
+    EXPECT_LT(took, answerable + milliseconds(1000));
   }
 }
 
