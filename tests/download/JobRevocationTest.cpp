@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <future>
 #include <memory>
 #include <optional>
@@ -175,21 +177,37 @@ TEST_F(JobRevocationOnWindows, ARevocationServerThatDoesNotAnswerHoldsNoOtherDow
   EXPECT_LT(heldTook, std::chrono::seconds(10));
 }
 
+// Counts the body bytes shown.
+class ByteCount final : public download::ProgressView {
+ public:
+  void ShowPercent(int) noexcept override {}
+  void ShowBytes(std::uint64_t received, std::int64_t) noexcept override { received_ = received; }
+  std::uint64_t Received() const noexcept { return received_; }
+
+ private:
+  std::atomic<std::uint64_t> received_{0};
+};
+
 // The revoked server's revocation list revokes its certificate: no download from it succeeds,
-// the first one refused once its check answers, a later one as soon as it connects.
+// the first one refused once its check answers, a later one as soon as it connects, before any
+// of the body comes.
 TEST_F(JobRevocationOnWindows, AServerWhoseCertificateWasRevokedDeliversNothing) {
   if (!TestServer::ServesHttps("revoked")) {
     GTEST_SKIP() << "the test server could not issue the revoked certificate";
   }
-  for (const char* what : {"checked while the transfer runs", "known to be revoked"}) {
-    SCOPED_TRACE(what);
+  for (const bool known : {false, true}) {
+    SCOPED_TRACE(known ? "known to be revoked" : "checked while the transfer runs");
     download::DownloadRequest request;
     request.url = Wide(TestServer::HttpsUrl("revoked", "/bytes?size=1000"));
     request.path = folder_.Path(L"payload.bin");
-    const DownloadOutcome outcome = download::RunJob(request, factory_, nullptr, {});
+    ByteCount view;
+    const DownloadOutcome outcome = download::RunJob(request, factory_, &view, {});
     EXPECT_EQ(outcome.result, DownloadResult::CertificateNotTrusted) << outcome.detail;
     EXPECT_EQ(outcome.detail, hftp::kRevokedCertificateWords);
     EXPECT_FALSE(FileExists(request.path));
+    if (known) {
+      EXPECT_EQ(view.Received(), 0u);
+    }
   }
 }
 #endif
