@@ -1,5 +1,5 @@
 // How soon a download answers a cancel and its time limits while libcurl holds the engine's shared
-// worker (as a TLS handshake does while it checks revocation), against the loopback test server:
+// worker (as a TLS handshake does while it fetches a certificate), against the loopback test server:
 // per round, a job streams a slow body, another transfer's observer holds the worker, and then
 //   - a cancel is raised: the time from the raise to RunJob's return;
 //   - /TIMEOUT=2: the answer's time after the limit;

@@ -7,11 +7,12 @@
 //   download::AwaitBackgroundReleases();              // before the engine is torn down at unload
 //
 // Releasing a pooled service waits for the engine's shared worker, and that worker can be held
-// for seconds by libcurl (a TLS handshake checking revocation runs inside curl_multi_perform). A
-// cancelled download must answer at once, so the release runs on a thread of its own. That
-// thread also holds an EngineSession until the service is gone, so the job's own session may end
-// without tearing the engine down under the transfer (the last of the two to end does it).
-// Should no thread be available, the service is released on the caller's thread, as before.
+// for seconds by libcurl (a TLS handshake fetching a missing intermediate certificate runs inside
+// curl_multi_perform). A cancelled download must answer at once, so the release runs on a thread of
+// its own. That thread also holds an EngineSession until the service is gone, so the job's own
+// session may end without tearing the engine down under the transfer (the last of the two to end
+// does it). Should no thread be available, the service is released on the caller's thread, as
+// before.
 //
 // AwaitBackgroundReleases returns once every release handed over so far has finished and its
 // thread has been joined: the host calls it before it tears the engine down and unloads the code

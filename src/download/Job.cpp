@@ -37,6 +37,25 @@ std::chrono::milliseconds Pause(const JobEnvironment& environment, int retry) {
   return environment.pause ? environment.pause(retry) : RetryDelay(retry);
 }
 
+using Clock = LimitWatch::Clock;
+
+// A verdict comes from the check's own thread, which tells no one: a completed transfer whose
+// verdict is still to come asks this often.
+constexpr std::chrono::milliseconds kVerdictPoll{25};
+
+// What the revocation checks of the servers that sent a completed transfer's body say
+// (hftp/RevocationCheck.h): Revoked when one does, Pending while one has yet to answer, else Good.
+hftp::Revocation RevocationStanding(const TransferSink& sink) {
+  const Clock::time_point now = Clock::now();
+  hftp::Revocation standing = hftp::Revocation::Good;
+  for (const auto& check : sink.RevocationChecks()) {
+    const hftp::Revocation verdict = check->Verdict(now);
+    if (verdict == hftp::Revocation::Revoked) return verdict;
+    if (verdict == hftp::Revocation::Pending) standing = verdict;
+  }
+  return standing;
+}
+
 // One transfer of `url` into `path` with `options`. Whatever is still running when it returns (a
 // transfer abandoned for a lost network, a cancel or a limit that libcurl could not keep
 // (download/LimitWatch.h)) is abandoned: the sink
@@ -53,8 +72,13 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   if (cancel != nullptr) listening.emplace(*cancel, *wakeup);
   std::shared_ptr<hftp::IService> service = factory.CreatePooledService(url, sink, options);
   if (!service) return attempt;
-  const auto ended = [&] { return sink->Ended() || (cancel != nullptr && cancel->IsRaised()); };
-  using Clock = LimitWatch::Clock;
+  // A completed body is the server's only once the verdicts on its certificates are in: until the
+  // checks answer or their deadline passes.
+  const auto settled = [&] {
+    return sink->Failed() ||
+           (sink->Completed() && RevocationStanding(*sink) != hftp::Revocation::Pending);
+  };
+  const auto ended = [&] { return settled() || (cancel != nullptr && cancel->IsRaised()); };
   const LimitWatch limits(options, Clock::now());
   bool online = true;
   std::optional<DownloadResult> overdue;
@@ -70,11 +94,23 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
     if (overdue) break;
     const auto untilNetworkCheck =
         std::chrono::ceil<std::chrono::milliseconds>(networkCheck - Clock::now());
-    wakeup->WaitFor(limits.NextCheck(Clock::now(), std::max(untilNetworkCheck, {})), ended);
+    std::chrono::milliseconds wait =
+        limits.NextCheck(Clock::now(), std::max(untilNetworkCheck, {}));
+    const bool completed = sink->Completed();
+    if (completed) wait = std::min(wait, kVerdictPoll);
+    // A completion ends the wait too: from then on the verdicts are asked for every kVerdictPoll.
+    wakeup->WaitFor(wait, [&] { return ended() || sink->Completed() != completed; });
   }
   // Decided before the service goes: releasing an unfinished transfer aborts it.
-  if (sink->Ended()) {
+  if (settled()) {
     attempt.outcome = sink->Outcome();
+    if (sink->Completed() && RevocationStanding(*sink) == hftp::Revocation::Revoked) {
+      // A whole file from a server that must not be trusted: nothing of it stays, nothing of it
+      // can be continued.
+      attempt.outcome = DownloadOutcome::Of(DownloadResult::CertificateNotTrusted,
+                                            hftp::kRevokedCertificateWords);
+      DeleteFileAt(path);
+    }
     service.reset();
   } else {
     if (!online) {
@@ -84,10 +120,13 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
     } else {
       attempt.outcome = DownloadOutcome::Of(DownloadResult::Cancelled);
     }
-    // libcurl may be holding the engine's worker (a revocation check inside the TLS handshake):
+    // libcurl may be holding the engine's worker (a TLS handshake fetching a certificate):
     // the job answers now, and the transfer is released once the worker lets go.
     sink->Abandon();
     ReleaseInBackground(std::move(service));
+    // A completed file whose verdict was still to come is no download, and neither is what an
+    // abandoned transfer wrote, unless the caller keeps it for the next attempt.
+    if (!target.keepPartial && sink->Touched()) DeleteFileAt(path);
   }
   attempt.touched = sink->Touched();
   attempt.resourceSize = sink->ResourceSize();

@@ -24,7 +24,10 @@
 // a pause between attempts at once with DownloadResult::Cancelled, and a whole-transfer limit
 // (options.totalTimeout) answers TimedOut within a second of its value, even while libcurl's worker
 // is held: the job stops waiting and the transfer is released in the background
-// (download/DeferredRelease.h). Whatever the outcome other than
+// (download/DeferredRelease.h). A transfer from an HTTPS server completes only once the verdict
+// on the server's certificate is in (hftp/RevocationCheck.h: the check's answer, or Unknown at its
+// deadline, a few seconds after the connection); a cancel or a limit ends that wait too, and a
+// Revoked verdict answers CertificateNotTrusted. Whatever the outcome other than
 // Completed, nothing that the job wrote is left at the path.
 //
 // RunAttempt answers Completed exactly when the transfer completed and the file is at `path`. An

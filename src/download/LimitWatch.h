@@ -7,8 +7,8 @@
 //     ... stop waiting: the transfer ended with *result ...
 //
 // libcurl ends a transfer at its limits itself, but only from inside its own call on the engine's
-// shared worker, and a TLS handshake that checks revocation holds that call (and every pooled
-// transfer with it) for as long as the revocation server makes it. So:
+// shared worker, and a call that blocks inside it (a TLS handshake fetching a missing intermediate
+// certificate) holds every pooled transfer with it for as long as that takes. So:
 // - the whole-transfer limit: a transfer still running kMargin after it is over (TimedOut);
 // - the connect limit: not connected kMargin after it, while libcurl has held the worker for at
 //   least kMargin (CannotConnect). Only then: with the worker free, libcurl alone decides; and a

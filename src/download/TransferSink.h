@@ -51,6 +51,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace download {
 
@@ -108,6 +109,12 @@ class TransferSink final : public hftp::IObserver {
   // ETag or Last-Modified date, hftp::ResponseInfo::validator); empty when its response had none.
   // Once the service has been released, or after Abandon.
   const std::string& FileValidator() const noexcept { return fileValidator_; }
+  // The revocation checks of the servers that sent the body (hftp::ResponseInfo::revocation);
+  // once Ended().
+  const std::vector<std::shared_ptr<const hftp::RevocationCheck>>& RevocationChecks()
+      const noexcept {
+    return response_.revocation;
+  }
 
  private:
   enum class Leftover { Delete, Keep };

@@ -53,7 +53,8 @@ class IObserver {
 
   // The response that carries the body, once per transfer: right before its first StatusData
   // notification, or before StatusCompleted when it brought no body. Not called for a response
-  // that ends the transfer with an HTTP error or for a headers-only request.
+  // that ends the transfer with an HTTP error or for a headers-only request. Its `revocation`
+  // checks may still be Pending when the transfer completes (hftp/RevocationCheck.h).
   virtual void OnResponse(const ResponseInfo& /*response*/) {}
 
   // How the transfer ended, once, right before the final notification (hftp/ObserverReports.h):

@@ -9,11 +9,16 @@
 //     if (result.kind == hftp::TransferResult::Kind::HttpStatus) status_ = result.httpStatus;
 //   }
 //
-// Plain values, valid only during the call that hands them over.
+// Plain values, valid only during the call that hands them over; the revocation checks they share
+// may be kept.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "hftp/RevocationCheck.h"
 
 namespace hftp {
 
@@ -29,6 +34,11 @@ struct ResponseInfo {
   // It said "Connection: CLOSE": the engine read its body and passed none of it on, so a
   // completed transfer with this set delivered nothing of the resource.
   bool bodyWithheld = false;
+  // The revocation checks of the certificates of the HTTPS servers the transfer was answered by
+  // (redirects included), each once (hftp/RevocationCheck.h); empty for plain http and where no
+  // check is made. A completed transfer delivered what a trusted server sent only once none of
+  // them is Revoked: whoever takes the body as a success waits until none is Pending.
+  std::vector<std::shared_ptr<const RevocationCheck>> revocation{};
 };
 
 // How one transfer ended: the engine's single classification of libcurl's result code, the final
@@ -39,7 +49,7 @@ struct TransferResult {
     Completed,         // a success status (2xx) and its whole body
     HttpStatus,        // the final response was no success: httpStatus says which
     CannotConnect,     // name lookup, refused or timed-out connect, TLS handshake
-    Certificate,       // the server's certificate did not verify
+    Certificate,       // the server's certificate did not verify, or is known to be revoked
     Stalled,           // connected, but nothing arrived for the stall limit
     TimedOut,          // the whole-transfer limit ran out
     ConnectionLost,    // the connection broke, or the body was withheld, before it all arrived

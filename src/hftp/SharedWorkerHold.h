@@ -1,9 +1,9 @@
 #pragma once
 // How long libcurl has been inside its current call on the engine's shared worker: the one call
 // (curl_multi_perform) that advances every pooled transfer, and in which libcurl enforces their
-// time limits. While it is held there (a TLS handshake checking revocation synchronously), no
-// pooled transfer moves and none of their limits can fire, so a waiter that sees a long hold
-// knows that libcurl will not answer for it.
+// time limits. While it is held there (a TLS handshake fetching a missing intermediate certificate
+// synchronously), no pooled transfer moves and none of their limits can fire, so a waiter that sees
+// a long hold knows that libcurl will not answer for it.
 //
 //   if (hftp::SharedWorkerHeldFor() > std::chrono::seconds(1)) ...   // libcurl is stuck
 //

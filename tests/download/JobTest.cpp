@@ -136,15 +136,22 @@ TEST_F(Job, FetchesTheFileAndReportsProgressToTheEnd) {
 }
 
 TEST_F(Job, ALostNetworkEndsTheWaitAtTheNextCheckAndRemovesThePartialFile) {
-  const DownloadRequest request = Request("/bytes?size=2000000&rate=50000");  // 40 s of body
-  auto job = std::async(std::launch::async, [&] { return Run(request); });
-  ASSERT_TRUE(BytesArrive(request.path)) << "no byte arrived";
-  online_ = false;
-  const auto lost = std::chrono::steady_clock::now();
-  ASSERT_EQ(job.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-  EXPECT_EQ(job.get().result, DownloadResult::NoNetwork);
-  EXPECT_LT(Since(lost), milliseconds(3000));
-  EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
+  // The job's attempts, and the one attempt of HTTPDownload, which keeps no partial file either.
+  for (const bool oneAttempt : {false, true}) {
+    SCOPED_TRACE(oneAttempt ? "one attempt" : "job");
+    online_ = true;
+    const DownloadRequest request = Request("/bytes?size=2000000&rate=50000");  // 40 s of body
+    auto job = std::async(std::launch::async, [&] {
+      return oneAttempt ? Attempt(request.url, request.path) : Run(request);
+    });
+    ASSERT_TRUE(BytesArrive(request.path)) << "no byte arrived";
+    online_ = false;
+    const auto lost = std::chrono::steady_clock::now();
+    ASSERT_EQ(job.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(job.get().result, DownloadResult::NoNetwork);
+    EXPECT_LT(Since(lost), milliseconds(3000));
+    EXPECT_EQ(folder_.Entries(), std::vector<std::wstring>{});
+  }
 }
 
 TEST_F(Job, NoNetworkAtTheStartFailsWithoutWaiting) {

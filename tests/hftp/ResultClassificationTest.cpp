@@ -88,6 +88,8 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
   shortLimit.totalTimeout = std::chrono::seconds(1);
   TransferFacts pastTheEnd = ended(CURLE_OK, true, soon, 200);
   pastTheEnd.rangeUndeliverable = true;
+  TransferFacts revoked = ended(CURLE_PEER_FAILED_VERIFICATION, true, soon);
+  revoked.certificateRevoked = true;
   struct Case {
     const char* what;
     TransferFacts facts;
@@ -121,6 +123,8 @@ TEST(ClassifyTransfer, NamesEachWayATransferCanEnd) {
        Kind::TimedOut, 0, "libcurl says 28"},
       {"certificate", ended(60, true, soon), Kind::Certificate, 0, "libcurl says 60"},
       {"newer certificate code", ended(90, true, soon), Kind::Certificate, 0, "libcurl says 90"},
+      {"a certificate known to be revoked", revoked, Kind::Certificate, 0,
+       "the server's certificate has been revoked"},
       {"dropped", ended(18, true, soon), Kind::ConnectionLost, 0, "libcurl says 18"},
       {"reset", ended(56, true, soon), Kind::ConnectionLost, 0, "libcurl says 56"},
       {"a refused block", ended(CURLE_WRITE_ERROR, true, soon), Kind::WriteRefused, 0,

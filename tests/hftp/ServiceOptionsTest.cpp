@@ -102,7 +102,9 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Long(CURLOPT_SSL_VERIFYPEER, 1),  // verified: an installer runs what it downloads
       Opt::Text(CURLOPT_PROTOCOLS_STR, "http,https"),
       Opt::Text(CURLOPT_REDIR_PROTOCOLS_STR, "http,https"),
-      Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT),
+      Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_NO_REVOKE),  // revocation is checked beside it
+      Opt::Callback(CURLOPT_PREREQFUNCTION),  // revocation check, then OnConnected
+      Opt::Self(CURLOPT_PREREQDATA),
       Opt::Long(CURLOPT_TIMECONDITION, 0),
       Opt::Long(CURLOPT_TIMEVALUE, 0),
       Opt::Null(CURLOPT_CUSTOMREQUEST),
@@ -122,16 +124,13 @@ std::vector<std::string> PlainGet(const std::string& url) {
       Opt::Long(CURLOPT_BUFFERSIZE, detail::Service::kReceiveBufferBytes),
       Opt::Text(CURLOPT_COOKIEFILE, ""),
       Opt::Data(CURLOPT_ERRORBUFFER),         // libcurl's words for a failure (OnTransferError)
-      Opt::Callback(CURLOPT_PREREQFUNCTION),  // the connection stands (OnConnected)
-      Opt::Self(CURLOPT_PREREQDATA),
   };
 #ifdef _WIN32
   // The machine's roots and the built-in ones, for a transfer that starts on https; one that
   // starts on http gets them only with a redirect.
   if (detail::StartsOnHttps(url)) {
-    const auto revocation =
-        std::find(options.begin(), options.end(),
-                  Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT));
+    const auto revocation = std::find(options.begin(), options.end(),
+                                      Opt::Long(CURLOPT_SSL_OPTIONS, CURLSSLOPT_NO_REVOKE));
     options.insert(revocation + 1, Opt::Data(CURLOPT_CAINFO_BLOB));
   }
 #endif

@@ -18,6 +18,7 @@ import argparse
 import base64
 import http.server
 import os
+import shutil
 import signal
 import socket
 import socketserver
@@ -310,6 +311,17 @@ def route_pac(req):
     return text(200, "\n".join(lines), content_type="application/x-ns-proxy-autoconfig")
 
 
+# Name -> DER revocation list that revokes the certificate of the server https_NAME (serve()).
+REVOKED_LISTS = {}
+
+
+def route_crl(req):
+    der = REVOKED_LISTS.get(req.path.rsplit("/", 1)[1])
+    if der is None:
+        return text(404, "no revocation list\n")
+    return Response(200, der).header("Content-Type", "application/pkix-crl")
+
+
 # Path -> handler; a path ending in "/" matches every path below it.
 ROUTES = {
     "/proxy/log": route_proxy_log,
@@ -323,6 +335,7 @@ ROUTES = {
     "/cookie/set": route_cookie_set,
     "/auth/basic": route_basic_auth,
     "/signed/": route_signed,
+    "/crl/": route_crl,
 }
 
 
@@ -547,6 +560,17 @@ def serve(state_dir, pki_dir=None):
     # made elsewhere is named (a machine without the openssl tool).
     pki_dir = pki_dir or msk_test_tls.make_pki(os.path.join(state_dir, "pki"))
     https = msk_test_tls.https_servers(pki_dir, Server, Handler)
+    # Certificates that name a revocation list at this server: one whose list is held for a
+    # minute (a revocation server that does not answer), one whose list revokes it. Issued now,
+    # for this server's port, so only where the openssl tool and the CA's key are (not in the
+    # 32-bit guest, whose PKI is made elsewhere).
+    if shutil.which("openssl") and os.path.isfile(os.path.join(pki_dir, "ca.key")):
+        base = "http://127.0.0.1:%d" % server.server_address[1]
+        servers, revoked_lists = msk_test_tls.revocation_servers(
+            pki_dir, Server, Handler,
+            {"revocation_held": base + "/status/404?delay=60", "revoked": base + "/crl/revoked"})
+        https.update(servers)
+        REVOKED_LISTS.update(revoked_lists)
     global SIGNED_DIR
     SIGNED_DIR = os.path.join(pki_dir, "signed")
     for listener in https.values():

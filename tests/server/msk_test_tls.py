@@ -38,7 +38,7 @@ SERVER_CERTIFICATES = {
     "expired": ("DNS:localhost", "ca", ("20200101000000Z", "20210101000000Z")),
     "unknown_ca": ("DNS:localhost", "other_ca", None),
 }
-FILES = (["ca.pem", "server.key"] + ["%s.pem" % name for name in SERVER_CERTIFICATES]
+FILES = (["ca.pem", "ca.key", "server.key"] + ["%s.pem" % name for name in SERVER_CERTIFICATES]
          + [os.path.join("signed", name) for name in msk_test_codesign.PROGRAMS])
 
 CA_EXTENSIONS = """\
@@ -132,6 +132,46 @@ def make_pki(folder):
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return folder
+
+
+def revocation_servers(folder, server_class, handler_class, crl_urls):
+    """Servers like https_servers' "good" one, whose certificates name where their revocation
+    lists are: {name: URL} -> ({name: server}, {name: DER revocation list of the test CA that
+    revokes that server's certificate}). A client that checks revocation asks the URL. Issued
+    now, as the URLs (the running server's port) are known only now."""
+    work = tempfile.mkdtemp(dir=folder)
+    servers, revoked_lists = {}, {}
+    try:
+        write(work, "ca.cnf", CA_CONFIG)
+        for name in ("ca.pem", "ca.key"):
+            shutil.copy(os.path.join(folder, name), work)
+        now = time.time()
+        current = tuple(time.strftime("%Y%m%d%H%M%SZ", time.gmtime(now + days * 86400))
+                        for days in (-1, 30))
+        for name, crl_url in crl_urls.items():
+            extensions = (SERVER_EXTENSIONS % "DNS:localhost"
+                          + "crlDistributionPoints = URI:%s\n" % crl_url)
+            issue(work, os.path.join(folder, "server.key"), "/CN=localhost", extensions, "ca",
+                  current, name + ".pem")
+            # The list that revokes it: `issue` left the certificate in the CA's fresh database.
+            openssl(work, "ca", "-config", "ca.cnf", "-cert", "ca.pem", "-keyfile", "ca.key",
+                    "-revoke", name + ".pem")
+            openssl(work, "ca", "-config", "ca.cnf", "-cert", "ca.pem", "-keyfile", "ca.key",
+                    "-gencrl", "-crldays", "30", "-out", name + ".crl")
+            openssl(work, "crl", "-in", name + ".crl", "-outform", "DER", "-out", name + ".der")
+            with open(os.path.join(work, name + ".der"), "rb") as file:
+                revoked_lists[name] = file.read()
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(os.path.join(work, name + ".pem"),
+                                    os.path.join(folder, "server.key"))
+            servers[name] = _https_server_class(server_class, context)(("127.0.0.1", 0),
+                                                                      handler_class)
+        return servers, revoked_lists
+    except subprocess.CalledProcessError as error:
+        raise RuntimeError("%s %s failed: %s" % (os.path.basename(error.cmd[0]), error.cmd[1],
+                                                 error.stderr.decode(errors="replace"))) from None
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def has_pki(folder):

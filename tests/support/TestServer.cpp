@@ -70,6 +70,10 @@ std::string TestServer::HttpsUrl(const std::string& certificate, const std::stri
   return port.empty() ? std::string() : "https://localhost:" + port + pathAndQuery;
 }
 
+bool TestServer::ServesHttps(const std::string& certificate) {
+  return !Lookup(("https_" + certificate).c_str()).empty();
+}
+
 std::string TestServer::ProxyAddress(const std::string& name) {
   const std::string port = Lookup(name.c_str());
   return port.empty() ? std::string() : "127.0.0.1:" + port;

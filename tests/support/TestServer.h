@@ -31,6 +31,9 @@ class TestServer {
   // "https://localhost:<port>" + pathAndQuery, where the server presents the certificate
   // `certificate`: good, wrong_host, self_signed, expired or unknown_ca (tests/server/README.md).
   static std::string HttpsUrl(const std::string& certificate, const std::string& pathAndQuery);
+  // Whether the server presents `certificate` at all: revocation_held and revoked only where it
+  // could issue them (tests/server/README.md).
+  static bool ServesHttps(const std::string& certificate);
   // "127.0.0.1:<port>" of one of the server's forward proxies: "proxy", or "proxy_basic", which
   // asks for Basic credentials (proxyuser:proxypass) first.
   static std::string ProxyAddress(const std::string& name);

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "hftp/RevocationCheck.h"
+
 namespace hftp::detail {
 namespace {
 
@@ -131,6 +133,9 @@ TransferResult ClassifyTransfer(const TransferFacts& facts) {
   }
   if (code == CURLE_ABORTED_BY_CALLBACK) return Result(Kind::Cancelled, facts, facts.message);
   if (code == CURLE_WRITE_ERROR) return Result(Kind::WriteRefused, facts, facts.message);
+  if (facts.certificateRevoked) {
+    return Result(Kind::Certificate, facts, kRevokedCertificateWords);
+  }
   if (IsOneOf(code, kCertificateCodes)) return Result(Kind::Certificate, facts, facts.message);
   if (code == CURLE_OPERATION_TIMEDOUT) {
     // libcurl ends all three limits with the same code: the time taken and the connection tell

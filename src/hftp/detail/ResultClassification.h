@@ -36,6 +36,7 @@ struct TransferFacts {
   bool bodyWithheld = false;        // the engine dropped a body it received ("Connection: CLOSE")
   bool rangeUndeliverable = false;  // the byte range asked for lies past the resource's end
   bool endedOnErrorStatus = false;  // the header handler ended the transfer on a status >= 400
+  bool certificateRevoked = false;  // the server's certificate was known to be revoked
   std::chrono::milliseconds elapsed{0};
   std::chrono::seconds totalTimeout{0};  // 0: none
   std::chrono::seconds stallTimeout{0};  // 0: none

@@ -166,6 +166,11 @@ void Service::Configure() {
   SetLongOption(h, CURLOPT_SSL_VERIFYPEER, 1);
   ConfigureTls(h, url_);
   rootsGiven_ = StartsOnHttps(url_);
+  // Each ready connection's server certificate is checked for revocation beside the transfer,
+  // not inside its handshake (hftp/RevocationCheck.h), and the observer hears that the connection
+  // stands (OnConnected), before each request goes out.
+  SetCallbackOption(h, CURLOPT_PREREQFUNCTION, &Service::PrereqCallback);
+  SetPointerOption(h, CURLOPT_PREREQDATA, this);
   SetLongOption(h, CURLOPT_TIMECONDITION, 0);
   SetLongOption(h, CURLOPT_TIMEVALUE, 0);
   SetTextOption(h, CURLOPT_CUSTOMREQUEST, nullptr);
@@ -203,9 +208,6 @@ void Service::Configure() {
   if (!userAgent_.empty()) SetTextOption(h, CURLOPT_USERAGENT, userAgent_.c_str());
   // libcurl's own words for a failure, for OnTransferEnd.
   SetPointerOption(h, CURLOPT_ERRORBUFFER, errorText_.data());
-  // The observer hears when the connection stands, before each request goes out (OnConnected).
-  SetCallbackOption(h, CURLOPT_PREREQFUNCTION, &Service::PrereqCallback);
-  SetPointerOption(h, CURLOPT_PREREQDATA, this);
 }
 
 void Service::ConfigureRange() {
@@ -238,6 +240,10 @@ void Service::OnComplete(CURLcode result) {
   stopped_ = true;
   // The stall watch ended it: the same end as libcurl's own stall check.
   if (stalled_ && result == CURLE_ABORTED_BY_CALLBACK) result = CURLE_OPERATION_TIMEDOUT;
+  // The connection handler refused a revoked certificate: a peer that did not verify.
+  if (certificateRevoked_ && result == CURLE_ABORTED_BY_CALLBACK) {
+    result = CURLE_PEER_FAILED_VERIFICATION;
+  }
   Status status = ClassifyResult(result);
   bool rangeUndeliverable = false;
   // The service cut the transfer itself; what that means depends on why.
@@ -286,8 +292,13 @@ void Service::AnnounceResponse() noexcept {
   if (responseAnnounced_) return;
   responseAnnounced_ = true;
   try {
-    observer_->OnResponse(ResponseInfo{
-        responseCode_, rangeFirst_, validator_ ? validator_->value : std::string(), bodyWithheld_});
+    ResponseInfo response;
+    response.statusCode = responseCode_;
+    response.rangeFirst = rangeFirst_;
+    response.validator = validator_ ? validator_->value : std::string();
+    response.bodyWithheld = bodyWithheld_;
+    response.revocation = revocation_;
+    observer_->OnResponse(response);
   } catch (...) {
   }
 }
@@ -298,6 +309,7 @@ TransferFacts Service::FactsAtEnd(CURLcode result) const {
   facts.responseCode = responseCode_;
   facts.headersOnly = range_.HeadersOnly();
   facts.bodyWithheld = bodyDropped_;
+  facts.certificateRevoked = certificateRevoked_;
   facts.throughProxy = UsesProxy();
   facts.totalTimeout = std::chrono::seconds(totalTimeout_);
   facts.stallTimeout = std::chrono::seconds(stallTimeout_ > 0 ? stallTimeout_ : 0);

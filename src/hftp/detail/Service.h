@@ -30,6 +30,7 @@
 #include "hftp/IObserver.h"
 #include "hftp/IService.h"
 #include "hftp/ProxyInfo.h"
+#include "hftp/RevocationCheck.h"
 #include "hftp/Status.h"
 #include "hftp/detail/ByteRange.h"
 #include "hftp/detail/CurlHandles.h"
@@ -91,10 +92,14 @@ class Service final : public IService {
 
   static size_t WriteCallback(char* data, size_t size, size_t count, void* service);
   static size_t HeaderCallback(char* data, size_t size, size_t count, void* service);
-  // libcurl's call once the connection stands, right before a request is sent.
+  // libcurl's call once the connection stands (new or reused), right before a request is sent:
+  // the revocation check, then OnConnected.
   static int PrereqCallback(void* service, char*, char*, int, int);
   static int ProgressCallback(void* service, curl_off_t, curl_off_t received, curl_off_t,
                               curl_off_t);
+  // A connection (new or reused) is ready and the request is about to be sent: its server's
+  // certificate is checked for revocation (ServiceRevocation.cpp); false ends the transfer.
+  bool CheckRevocation() noexcept;
   // The stall limit once the body has begun; false when it ran out.
   bool BodyStillArriving(curl_off_t received);
   size_t OnBody(const char* data, size_t received);
@@ -161,6 +166,9 @@ class Service final : public IService {
   std::int64_t totalSize_ = 0;
   std::string cookie_;
   std::optional<std::string> headerLine_;
+  // The revocation checks of the servers that answered, each once (hftp::ResponseInfo).
+  std::vector<std::shared_ptr<const RevocationCheck>> revocation_;
+  bool certificateRevoked_ = false;  // a server's certificate is known to be revoked
   MSK_THREAD_CHECKER(hostThread_);
 };
 

@@ -26,7 +26,10 @@ size_t Service::HeaderCallback(char* data, size_t size, size_t count, void* serv
 }
 
 int Service::PrereqCallback(void* service, char*, char*, int, int) {
-  static_cast<Service*>(service)->AnnounceConnection();
+  auto* const self = static_cast<Service*>(service);
+  // A certificate known to be revoked ends the transfer before its request goes out.
+  if (!self->CheckRevocation()) return CURL_PREREQFUNC_ABORT;
+  self->AnnounceConnection();
   return CURL_PREREQFUNC_OK;
 }
 

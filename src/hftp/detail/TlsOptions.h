@@ -8,8 +8,8 @@
 // - Redirects may switch only to RedirectProtocols(url): a transfer that starts on https stays on
 //   https, so a redirect cannot downgrade it to plain http; one that starts on http may go to
 //   either.
-// - Revocation is checked where the backend checks it (Schannel), but a revocation server that
-//   cannot be reached does not fail the download.
+// - Revocation is not checked in the handshake: the engine checks it beside the transfer, where
+//   a revocation server that cannot be reached or is slow holds no one (hftp/RevocationCheck.h).
 // - The trusted roots: TrustedRoots.h. Building them is slow the first time (the machine's stores
 //   exported, the built-in roots parsed): PrepareTls builds them on the thread that creates a
 //   transfer starting on https, before the transfer exists, so that the shared worker that

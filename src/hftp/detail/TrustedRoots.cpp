@@ -1,5 +1,6 @@
 #include "hftp/detail/TrustedRoots.h"
 
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,6 +33,21 @@ void ApplyTrustedRoots(CURL* handle) noexcept {
   } else if (const curl_blob* roots = PlatformTrustedRoots()) {
     SetPointerOption(handle, CURLOPT_CAINFO_BLOB, roots);
   }
+}
+
+std::string TrustedRootsPem() {
+  if (const std::shared_ptr<const std::string> file = CurrentCaFile()) {
+    std::ifstream in(*file, std::ios::binary);
+    std::string text;
+    char block[4096];
+    while (in.read(block, sizeof(block)) || in.gcount() > 0) {
+      text.append(block, static_cast<std::size_t>(in.gcount()));
+    }
+    return text;
+  }
+  const curl_blob* roots = PlatformTrustedRoots();
+  return roots == nullptr ? std::string()
+                          : std::string(static_cast<const char*>(roots->data), roots->len);
 }
 
 ScopedTrustedCaFileForTesting::ScopedTrustedCaFileForTesting(std::string path)

@@ -17,10 +17,11 @@
 // Tests may name one PEM file to be trusted instead, on every platform
 // (ScopedTrustedCaFileForTesting in hftp/ForTesting.h).
 //
-// Thread rules: ApplyTrustedRoots and PlatformTrustedRoots may be called from any thread; the
-// blob is built once.
+// Thread rules: every function may be called from any thread; the blob is built once.
 
 #include <curl/curl.h>
+
+#include <string>
 
 namespace hftp::detail {
 
@@ -29,5 +30,10 @@ void ApplyTrustedRoots(CURL* handle) noexcept;
 // The blob of the platform's trusted roots, or null where libcurl's default applies (and on
 // Windows if none could be gathered, when Schannel validates as the system does).
 const curl_blob* PlatformTrustedRoots() noexcept;
+
+// The PEM text of the roots ApplyTrustedRoots gives a transfer now (the test's file, else the
+// platform's blob), for checks that build a certificate's chain themselves; empty where libcurl's
+// default applies or the file cannot be read.
+std::string TrustedRootsPem();
 
 }  // namespace hftp::detail
