@@ -33,6 +33,12 @@ bool IsOnline(const JobEnvironment& environment) {
   return environment.isOnline ? environment.isOnline() : MachineIsOnline();
 }
 
+// What a machine without a network ends in at once: no connection to the server or the proxy.
+bool CouldNotConnect(const DownloadOutcome& outcome) noexcept {
+  return outcome.result == DownloadResult::CannotConnect ||
+         outcome.result == DownloadResult::ProxyUnreachable;
+}
+
 std::chrono::milliseconds Pause(const JobEnvironment& environment, int retry) {
   return environment.pause ? environment.pause(retry) : RetryDelay(retry);
 }
@@ -82,9 +88,12 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   const LimitWatch limits(options, Clock::now());
   bool online = true;
   std::optional<DownloadResult> overdue;
-  // The network is asked before the first wait and every kConnectivityCheckInterval after; the
-  // limits as often as the watch wants; an end or a cancel ends a wait at once.
-  Clock::time_point networkCheck = Clock::now();
+  // The network is asked every kConnectivityCheckInterval, the first time one interval after the
+  // start, and when the transfer could not connect (below): not before the transfer has had its
+  // chance, since asking costs the first download of a process the loading of the system's
+  // network libraries, and any download tens of milliseconds under wine. The limits are checked
+  // as often as the watch wants; an end or a cancel ends a wait at once.
+  Clock::time_point networkCheck = Clock::now() + kConnectivityCheckInterval;
   while (!ended()) {
     if (Clock::now() >= networkCheck) {
       if (!(online = IsOnline(environment))) break;
@@ -127,6 +136,10 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
     // A completed file whose verdict was still to come is no download, and neither is what an
     // abandoned transfer wrote, unless the caller keeps it for the next attempt.
     if (!target.keepPartial && sink->Touched()) DeleteFileAt(path);
+  }
+  // Offline, no connection could be made: the lost network is the answer that says why.
+  if (CouldNotConnect(attempt.outcome) && !IsOnline(environment)) {
+    attempt.outcome = DownloadOutcome::Of(DownloadResult::NoNetwork);
   }
   attempt.touched = sink->Touched();
   attempt.resourceSize = sink->ResourceSize();

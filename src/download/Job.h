@@ -1,7 +1,8 @@
 #pragma once
 // A download job from start to end: a pooled service of the engine fetches the URL into the target
 // file through a TransferSink, the caller's thread waits for the outcome (asking whether the
-// machine is online every two seconds), and attempts follow one another as the request says.
+// machine is online every two seconds of a transfer, and when a transfer could not connect: an
+// offline machine answers NoNetwork), and attempts follow one another as the request says.
 //
 //   download::EngineSession engine;                       // holds the engine's threads
 //   download::DownloadRequest request{L"http://host/file", L"C:\\file"};
@@ -59,7 +60,7 @@
 
 namespace download {
 
-// How long the wait trusts the network without asking again.
+// How long the wait trusts the network without asking (again).
 inline constexpr std::chrono::milliseconds kConnectivityCheckInterval{2000};
 
 struct DownloadRequest {

@@ -42,10 +42,9 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command,
   // This call holds the engine: its threads end with the download unless background downloads
   // still hold them.
   const download::EngineSession engine;
-  const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
   if (silent) {
     const download::CancelSignal nobodyCancels;
-    return download::RunJob(command.request, *factory, nullptr, nobodyCancels);
+    return download::RunJob(command.request, *CreateServiceFactory(), nullptr, nobodyCancels);
   }
   // Stays as it is when the dialog cannot be shown at all: the download then never runs.
   download::DownloadOutcome outcome;
@@ -54,7 +53,8 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command,
   plugin::CompleteDialogTexts(look, call.Language(), parent, command.request.path);
   const ui::DownloadTask task = [&](download::ProgressView* view,
                                     const download::CancelSignal& cancel) {
-    outcome = download::RunJob(command.request, *factory, view, cancel);
+    // Made on the download's thread (plugin/PluginServiceFactory.h).
+    outcome = download::RunJob(command.request, *CreateServiceFactory(), view, cancel);
     return outcome.result == download::DownloadResult::Completed;
   };
   ui::RunWithProgress(parent, command.page, look, task);

@@ -75,6 +75,9 @@ bool ProgressDialog::WaitForDownload() noexcept {
 LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   const HWND window = Window();
   window_ = window;
+  // The download starts before the controls are built: its messages wait in the queue until this
+  // returns, and the first download of a process sets libcurl up meanwhile.
+  StartDownloadThread();
   // In the plain look no way for the user to end the dialog: only the download does.
   if (!look_.cancelButton) {
     ::EnableMenuItem(::GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
@@ -96,7 +99,6 @@ LRESULT ProgressDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&) {
   if (look_.cancelButton) AddCancelButton();
   if (look_.textLine || look_.marquee)
     ::SetTimer(window, kTextTimer, kTextUpdateMilliseconds, nullptr);
-  StartDownloadThread();
   // FALSE: no control gets the focus by default.
   return FALSE;
 }

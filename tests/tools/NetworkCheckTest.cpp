@@ -3,6 +3,10 @@
 #include "tools/ForTesting.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -49,6 +53,30 @@ TEST(NetworkCheck, PlatformProbeAnswersAndOverrideIsUndone) {
   EXPECT_FALSE(overridden);
   // Under wine on this machine the real functions report a connection (loopback counts).
   EXPECT_TRUE(IsInternetConnected());
+}
+
+// An installer runs from a Downloads folder, where a planted copy of a system library would be
+// found first by its bare name: the check loads both from the system folder.
+TEST(NetworkCheck, TheSystemLibrariesAreLoadedFromTheSystemFolderNotTheProgramsFolder) {
+  wchar_t buffer[MAX_PATH];
+  ASSERT_NE(::GetModuleFileNameW(nullptr, buffer, MAX_PATH), 0u);
+  const std::filesystem::path programFolder = std::filesystem::path(buffer).parent_path();
+  ASSERT_NE(::GetSystemDirectoryW(buffer, MAX_PATH), 0u);
+  const std::filesystem::path systemFolder(buffer);
+  for (const wchar_t* name : {L"sensapi.dll", L"wininet.dll"}) {
+    ASSERT_EQ(::GetModuleHandleW(name), nullptr) << "loaded before the check";
+    std::filesystem::copy_file(systemFolder / name, programFolder / name,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  IsInternetConnected();
+  for (const wchar_t* name : {L"sensapi.dll", L"wininet.dll"}) {
+    const HMODULE module = ::GetModuleHandleW(name);
+    ASSERT_NE(module, nullptr);
+    ASSERT_NE(::GetModuleFileNameW(module, buffer, MAX_PATH), 0u);
+    EXPECT_EQ(std::filesystem::path(buffer).parent_path(), systemFolder);
+    std::error_code ignored;
+    std::filesystem::remove(programFolder / name, ignored);
+  }
 }
 
 }  // namespace
