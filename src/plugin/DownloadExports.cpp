@@ -32,12 +32,10 @@ bool Download(const std::wstring& url, const std::wstring& path) {
   hftp::RequestOptions limits;
   limits.stallTimeout = kStallLimit;
   limits.connectTimeout = kConnectLimit;
+  const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
   return ui::RunDownloadDialog(
       nullptr, ui::DownloadDialogLook(),
       [&](download::ProgressView* view, const download::CancelSignal&) {
-        // Made on the download's thread (plugin/PluginServiceFactory.h): the first download's
-        // set-up of libcurl runs while the dialog draws itself.
-        const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
         return download::RunAttempt(url, path, limits, *factory, view).result ==
                download::DownloadResult::Completed;
       });

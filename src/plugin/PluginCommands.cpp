@@ -42,9 +42,10 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command,
   // This call holds the engine: its threads end with the download unless background downloads
   // still hold them.
   const download::EngineSession engine;
+  const std::shared_ptr<ServiceFactory> factory = CreateServiceFactory();
   if (silent) {
     const download::CancelSignal nobodyCancels;
-    return download::RunJob(command.request, *CreateServiceFactory(), nullptr, nobodyCancels);
+    return download::RunJob(command.request, *factory, nullptr, nobodyCancels);
   }
   // Stays as it is when the dialog cannot be shown at all: the download then never runs.
   download::DownloadOutcome outcome;
@@ -53,8 +54,7 @@ download::DownloadOutcome Run(const plugin::DownloadCommand& command,
   plugin::CompleteDialogTexts(look, call.Language(), parent, command.request.path);
   const ui::DownloadTask task = [&](download::ProgressView* view,
                                     const download::CancelSignal& cancel) {
-    // Made on the download's thread (plugin/PluginServiceFactory.h).
-    outcome = download::RunJob(command.request, *CreateServiceFactory(), view, cancel);
+    outcome = download::RunJob(command.request, *factory, view, cancel);
     return outcome.result == download::DownloadResult::Completed;
   };
   ui::RunWithProgress(parent, command.page, look, task);

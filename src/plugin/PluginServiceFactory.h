@@ -5,12 +5,6 @@
 //   auto service = factory->CreatePooledService(url, observer, nullptr, L"", L"", 0, "");
 //   factory.reset();  // the services it made do not depend on it
 //
-// Making the process's first factory sets libcurl's global state up (hftp/ServiceFactory.h; under
-// wine tens of milliseconds: Schannel's security packages load). Behind a dialog the plug-in makes
-// it on the download's own thread, so that this runs while the dialog builds and draws itself, not
-// before the dialog even starts: a thread of the call, which the call joins before it returns,
-// neither under the loader lock nor an engine thread.
-//
 // Stateless and thread-safe. Plain C++ (no Windows header), so it builds and is tested everywhere.
 
 #include <memory>
