@@ -11,6 +11,7 @@
 #include "hftp/EngineTeardown.h"
 #include "hftp/SharedWorkerHold.h"
 #include "hftp/SystemProxy.h"
+#include "hftp/TrustedRootsReady.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -48,6 +49,8 @@ using Clock = LimitWatch::Clock;
 // A verdict comes from the check's own thread, which tells no one: a completed transfer whose
 // verdict is still to come asks this often.
 constexpr std::chrono::milliseconds kVerdictPoll{25};
+// The roots' gathering, likewise.
+constexpr std::chrono::milliseconds kRootsPoll{20};
 
 // What the revocation checks of the servers that sent a completed transfer's body say
 // (hftp/RevocationCheck.h): Revoked when one does, Pending while one has yet to answer, else Good.
@@ -76,6 +79,19 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
   const auto sink = std::make_shared<TransferSink>(path, view, wakeup, target);
   std::optional<CancelSignal::Listening> listening;
   if (cancel != nullptr) listening.emplace(*cancel, *wakeup);
+  const auto cancelled = [&] { return cancel != nullptr && cancel->IsRaised(); };
+  const LimitWatch limits(options, Clock::now());
+  // The first https transfer of a process needs the machine's roots gathered, which can take
+  // seconds on a slow machine: waited for here, where a cancel and the whole-transfer limit are
+  // heard, rather than inside the service factory (hftp/TrustedRootsReady.h).
+  while (!hftp::TrustedRootsReadyFor(url)) {
+    const std::optional<DownloadResult> over = limits.Overdue({Clock::now()});
+    if (cancelled() || over) {
+      attempt.outcome = DownloadOutcome::Of(over.value_or(DownloadResult::Cancelled));
+      return attempt;
+    }
+    wakeup->WaitFor(kRootsPoll, cancelled);
+  }
   std::shared_ptr<hftp::IService> service = factory.CreatePooledService(url, sink, options);
   if (!service) return attempt;
   // A completed body is the server's only once the verdicts on its certificates are in: until the
@@ -84,8 +100,7 @@ Attempt Transfer(const std::wstring& url, const std::wstring& path,
     return sink->Failed() ||
            (sink->Completed() && RevocationStanding(*sink) != hftp::Revocation::Pending);
   };
-  const auto ended = [&] { return settled() || (cancel != nullptr && cancel->IsRaised()); };
-  const LimitWatch limits(options, Clock::now());
+  const auto ended = [&] { return settled() || cancelled(); };
   bool online = true;
   std::optional<DownloadResult> overdue;
   // The network is asked every kConnectivityCheckInterval, the first time one interval after the

@@ -13,6 +13,7 @@
 //   // transfers configured now trust exactly the certificates of that file (CURLOPT_CAINFO)
 //
 //   bool built = hftp::detail::PlatformTrustedRootsBuiltForTesting();  // the roots' blob exists
+//   hftp::detail::ScopedRootsGatheringDelayForTesting slow(std::chrono::seconds(5));  // Windows
 //
 // Only test programs call these: no shipping code may refer to one, which
 // tests/plugin/check_test_hooks.py checks in the libraries the DLL is linked from. Each hook is
@@ -25,6 +26,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -72,5 +74,19 @@ class ScopedTrustedCaFileForTesting {
 // Whether the platform's trusted roots (hftp/detail/TrustedRoots.h) have been built in this
 // process; always false where the platform has none to build.
 bool PlatformTrustedRootsBuiltForTesting() noexcept;
+
+// Gathering the platform's trusted roots takes `delay` longer while the object lives, as on a slow
+// machine (Windows only: elsewhere nothing is gathered).
+class ScopedRootsGatheringDelayForTesting {
+ public:
+  explicit ScopedRootsGatheringDelayForTesting(std::chrono::milliseconds delay) noexcept;
+  ScopedRootsGatheringDelayForTesting(const ScopedRootsGatheringDelayForTesting&) = delete;
+  ScopedRootsGatheringDelayForTesting& operator=(const ScopedRootsGatheringDelayForTesting&) =
+      delete;
+  ~ScopedRootsGatheringDelayForTesting();
+
+ private:
+  std::chrono::milliseconds previous_;
+};
 
 }  // namespace hftp::detail

@@ -1,5 +1,5 @@
 // The revocation checks on Windows (RevocationChecker.h): crypt32's chain engine, on threads that
-// nobody waits for.
+// nobody waits for (tools/DetachedThread.h).
 // CERT_CHAIN_PARA's retrieval limit is one of its "extra" fields, declared only on request.
 #define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
 #include <windows.h>
@@ -19,6 +19,7 @@
 
 #include "hftp/detail/RevocationChecker.h"
 #include "hftp/detail/TrustedRoots.h"
+#include "tools/DetachedThread.h"
 #include "tools/UniqueHandle.h"
 
 namespace hftp::detail {
@@ -132,50 +133,23 @@ Revocation CheckCertificate(const CERT_CONTEXT& certificate) {
   return Revocation::Good;
 }
 
-struct CheckTask {
-  std::shared_ptr<RevocationCheck> check;
-  UniqueCertificate certificate;
-  HMODULE module = nullptr;  // the reference on our DLL that the thread holds
-};
-
-DWORD WINAPI RunCheck(void* parameter) {
-  HMODULE module = nullptr;
-  {
-    const std::unique_ptr<CheckTask> task(static_cast<CheckTask*>(parameter));
-    module = task->module;
-    Revocation verdict = Revocation::Unknown;
-    try {
-      verdict = CheckCertificate(*task->certificate.Get());
-    } catch (...) {
-      // out of memory: unknown
-    }
-    task->check->Settle(verdict);
-  }
-  // Ends the thread and, after it, lets the DLL go: a check may outlast every transfer (wine's
-  // crypt32 waits minutes for a revocation server that does not answer).
-  FreeLibraryAndExitThread(module, 0);
-}
-
 // Starts the check of `certificate` on a thread that nobody ever waits for; a check that cannot
 // be started is Unknown at once.
 void Start(const std::shared_ptr<RevocationCheck>& check, const CERT_CONTEXT& certificate) {
-  auto task = std::make_unique<CheckTask>();
-  task->check = check;
-  task->certificate.Reset(CertDuplicateCertificateContext(&certificate));
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                          reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&RunCheck)),
-                          &task->module)) {
-    check->Settle(Revocation::Unknown);
-    return;
-  }
-  const HANDLE thread = CreateThread(nullptr, 0, &RunCheck, task.get(), 0, nullptr);
-  if (thread == nullptr) {
-    FreeLibrary(task->module);
-    check->Settle(Revocation::Unknown);
-    return;
-  }
-  task.release();  // the thread's now
-  CloseHandle(thread);
+  // Shared: the copy of the certificate goes with the thread's work, or with this call when no
+  // thread starts.
+  const auto copy =
+      std::make_shared<UniqueCertificate>(CertDuplicateCertificateContext(&certificate));
+  const bool started = Tools::RunDetached([check, copy] {
+    Revocation verdict = Revocation::Unknown;
+    try {
+      verdict = CheckCertificate(*copy->Get());
+    } catch (...) {
+      // out of memory: unknown
+    }
+    check->Settle(verdict);
+  });
+  if (!started) check->Settle(Revocation::Unknown);
 }
 
 // Every certificate met in the process, by its encoded bytes, with its check: a verdict is asked

@@ -1,5 +1,6 @@
 #include "hftp/detail/TlsOptions.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "hftp/detail/EasyOptions.h"
@@ -20,6 +21,16 @@ bool StartsOnHttps(std::string_view url) noexcept {
     https = std::tolower(static_cast<unsigned char>(url[i])) == kHttps[i];
   }
   return https;
+}
+
+bool StartsOnHttps(std::wstring_view url) noexcept {
+  // The scheme is ASCII: a wider character is no https.
+  char head[6] = {};
+  const std::size_t length = std::min(url.size(), sizeof head);
+  for (std::size_t i = 0; i < length; ++i) {
+    head[i] = url[i] < 0x80 ? static_cast<char>(url[i]) : '\0';
+  }
+  return StartsOnHttps(std::string_view(head, length));
 }
 
 const char* RedirectProtocols(std::string_view url) noexcept {

@@ -12,11 +12,12 @@
 //   a revocation server that cannot be reached or is slow holds no one (hftp/RevocationCheck.h).
 // - The trusted roots: TrustedRoots.h. Building them is slow the first time (the machine's stores
 //   exported, the built-in roots parsed): PrepareTls builds them on the thread that creates a
-//   transfer starting on https, before the transfer exists, so that the shared worker that
-//   configures it (and runs every other pooled transfer) finds them ready. A transfer that starts
-//   on http needs them only once a redirect leads it elsewhere, and most never are redirected:
-//   its header handler calls PrepareRedirect at each redirect response, before libcurl follows,
-//   so a plain http download never pays for them.
+//   transfer starting on https, before the transfer exists (unless a caller who must stay
+//   responsive had them gathered beforehand: hftp/TrustedRootsReady.h), so that the shared worker
+//   that configures it (and runs every other pooled transfer) finds them ready. A transfer that
+//   starts on http needs them only once a redirect leads it elsewhere, and most never are
+//   redirected: its header handler calls PrepareRedirect at each redirect response, before libcurl
+//   follows, so a plain http download never pays for them.
 //
 // Thread rules: may be called from any thread, for a handle that thread owns.
 
@@ -37,6 +38,7 @@ const char* RedirectProtocols(std::string_view url) noexcept;
 
 // Whether `url` starts with the https scheme, in any case.
 bool StartsOnHttps(std::string_view url) noexcept;
+bool StartsOnHttps(std::wstring_view url) noexcept;
 
 // For a transfer of `url` about to be created: builds the trusted roots now when it starts on
 // https (once per process; later calls cost nothing).

@@ -1,4 +1,5 @@
 #include "hftp/ForTesting.h"
+#include "hftp/TrustedRootsReady.h"
 #include "hftp/detail/TrustedRoots.h"
 
 namespace hftp::detail {
@@ -13,3 +14,12 @@ bool PlatformTrustedRootsBuiltForTesting() noexcept {
 }
 
 }  // namespace hftp::detail
+
+namespace hftp {
+
+// Nothing to gather: libcurl reads the system's bundle itself.
+bool TrustedRootsReadyFor(std::wstring_view) noexcept {
+  return true;
+}
+
+}  // namespace hftp

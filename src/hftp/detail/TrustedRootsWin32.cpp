@@ -3,17 +3,23 @@
 #include <wincrypt.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "hftp/ForTesting.h"
+#include "hftp/TrustedRootsReady.h"
 #include "hftp/detail/PemBundle.h"
 #include "hftp/detail/PublicRoots.h"
+#include "hftp/detail/TlsOptions.h"
 #include "hftp/detail/TrustedRoots.h"
 #include "hftp/detail/TrustedRootsWin32.h"
+#include "tools/DetachedThread.h"
 #include "tools/UniqueHandle.h"
 #include "tools/WindowsHandles.h"
 
@@ -191,12 +197,27 @@ std::string GatherRootsPem(const std::vector<HCERTSTORE>& distrusted,
 namespace {
 
 std::atomic<bool> rootsBuilt{false};
+// A gathering has run to its end, whatever it gave: TrustedRootsReadyFor waits for nothing more.
+std::atomic<bool> rootsSettled{false};
+std::once_flag gatheringStarted;
+std::atomic<std::int64_t> gatheringDelayForTesting{0};  // milliseconds
+
+std::string GatheredRootsPem() {
+  if (const auto delay = gatheringDelayForTesting.load(); delay > 0)
+    ::Sleep(static_cast<DWORD>(delay));
+  return GatherSystemRootsPem();
+}
+
+void SettleTrustedRoots() noexcept {
+  PlatformTrustedRoots();
+  rootsSettled.store(true);
+}
 
 }  // namespace
 
 const curl_blob* PlatformTrustedRoots() noexcept {
   try {
-    static const Roots roots(GatherSystemRootsPem());
+    static const Roots roots(GatheredRootsPem());
     rootsBuilt.store(true);
     return roots.Blob();
   } catch (...) {
@@ -204,8 +225,33 @@ const curl_blob* PlatformTrustedRoots() noexcept {
   }
 }
 
+ScopedRootsGatheringDelayForTesting::ScopedRootsGatheringDelayForTesting(
+    std::chrono::milliseconds delay) noexcept
+    : previous_(std::chrono::milliseconds(gatheringDelayForTesting.exchange(delay.count()))) {}
+
+ScopedRootsGatheringDelayForTesting::~ScopedRootsGatheringDelayForTesting() {
+  gatheringDelayForTesting.store(previous_.count());
+}
+
 bool PlatformTrustedRootsBuiltForTesting() noexcept {
   return rootsBuilt.load();
 }
 
 }  // namespace hftp::detail
+
+namespace hftp {
+
+bool TrustedRootsReadyFor(std::wstring_view url) noexcept {
+  if (!detail::StartsOnHttps(url) || detail::rootsSettled.load()) return true;
+  try {
+    std::call_once(detail::gatheringStarted, [] {
+      // Without a thread of its own the gathering runs here, as the factory would run it.
+      if (!Tools::RunDetached(&detail::SettleTrustedRoots)) detail::SettleTrustedRoots();
+    });
+  } catch (...) {
+    detail::SettleTrustedRoots();  // the once flag could not be taken: gather here
+  }
+  return detail::rootsSettled.load();
+}
+
+}  // namespace hftp
