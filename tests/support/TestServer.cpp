@@ -71,7 +71,8 @@ std::string TestServer::HttpsUrl(const std::string& certificate, const std::stri
 }
 
 bool TestServer::ServesHttps(const std::string& certificate) {
-  return !Lookup(("https_" + certificate).c_str()).empty();
+  // Asked before a test that may skip: a server without it is no failure.
+  return ServerInfo().count("https_" + certificate) != 0;
 }
 
 std::string TestServer::ProxyAddress(const std::string& name) {
