@@ -25,8 +25,11 @@ class NoProxyFactory : public hftp::ServiceFactory {
 };
 
 TEST(JobTrustedRoots, ACancelWhileTheRootsAreGatheredAnswersAtOnce) {
-  // Each test runs in a process of its own, so this download is the process's first over HTTPS.
-  ASSERT_FALSE(hftp::detail::PlatformTrustedRootsBuiltForTesting());
+  // ctest runs each test in a process of its own, where this download is the first over HTTPS;
+  // the emulated guest runs a program's tests in one process.
+  if (hftp::detail::PlatformTrustedRootsBuiltForTesting()) {
+    GTEST_SKIP() << "an earlier test of this process gathered the roots";
+  }
   const hftp::detail::ScopedRootsGatheringDelayForTesting slowMachine(std::chrono::seconds(5));
   const hftp::detail::ScopedTrustedCaFileForTesting trustTestCa(
       msk::test::TestServer::TestCaFile());
