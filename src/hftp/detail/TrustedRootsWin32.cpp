@@ -200,11 +200,12 @@ std::atomic<bool> rootsBuilt{false};
 // A gathering has run to its end, whatever it gave: TrustedRootsReadyFor waits for nothing more.
 std::atomic<bool> rootsSettled{false};
 std::once_flag gatheringStarted;
-std::atomic<std::int64_t> gatheringDelayForTesting{0};  // milliseconds
+// Milliseconds the gathering waits first: zero, but for a test that plays a slow machine
+// (ScopedRootsGatheringDelayForTesting).
+std::atomic<std::int64_t> addedGatheringDelay{0};
 
 std::string GatheredRootsPem() {
-  if (const auto delay = gatheringDelayForTesting.load(); delay > 0)
-    ::Sleep(static_cast<DWORD>(delay));
+  if (const auto delay = addedGatheringDelay.load(); delay > 0) ::Sleep(static_cast<DWORD>(delay));
   return GatherSystemRootsPem();
 }
 
@@ -227,10 +228,10 @@ const curl_blob* PlatformTrustedRoots() noexcept {
 
 ScopedRootsGatheringDelayForTesting::ScopedRootsGatheringDelayForTesting(
     std::chrono::milliseconds delay) noexcept
-    : previous_(std::chrono::milliseconds(gatheringDelayForTesting.exchange(delay.count()))) {}
+    : previous_(std::chrono::milliseconds(addedGatheringDelay.exchange(delay.count()))) {}
 
 ScopedRootsGatheringDelayForTesting::~ScopedRootsGatheringDelayForTesting() {
-  gatheringDelayForTesting.store(previous_.count());
+  addedGatheringDelay.store(previous_.count());
 }
 
 bool PlatformTrustedRootsBuiltForTesting() noexcept {
