@@ -1,6 +1,7 @@
 // How soon a download answers a cancel and its time limits while libcurl holds the engine's shared
-// worker (as a TLS handshake does while it fetches a certificate), against the loopback test server:
-// per round, a job streams a slow body, another transfer's observer holds the worker, and then
+// worker (as a TLS handshake does while it fetches a certificate), against the loopback test
+// server: per round, a job streams a slow body, another transfer's observer holds the worker, and
+// then
 //   - a cancel is raised: the time from the raise to RunJob's return;
 //   - /TIMEOUT=2: the answer's time after the limit;
 //   - /CONNECTTIMEOUT=1 on an https port whose TLS handshake never ends (a listener that takes the
@@ -11,14 +12,12 @@
 //   limits_bench http://127.0.0.1:PORT [rounds]          (scripts/bench-limits.sh starts a server)
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +32,8 @@
 #include "download/Job.h"
 #include "hftp/IObserver.h"
 #include "hftp/ServiceFactory.h"
+#include "support/NoProxyFactory.h"
+#include "support/WorkerHold.h"
 #include "tools/UniqueHandle.h"
 
 namespace {
@@ -40,39 +41,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
-class DirectFactory final : public hftp::ServiceFactory {
- public:
-  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
-};
-
-// Holds the shared worker from inside its first notification until released.
-class WorkerHold final : public hftp::IObserver {
- public:
-  bool OnDataChunk(const hftp::IDataAccessor&, const hftp::IDownloadStatus&) override {
-    return true;
-  }
-  void OnResponse(const hftp::ResponseInfo&) override {
-    std::unique_lock<std::mutex> lock(mutex_);
-    held_ = true;
-    changed_.notify_all();
-    changed_.wait_for(lock, std::chrono::seconds(60), [this] { return released_; });
-  }
-  void AwaitHeld() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::seconds(10), [this] { return held_; });
-  }
-  void Release() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    released_ = true;
-    changed_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool held_ = false;
-  bool released_ = false;
-};
+using msk::test::WorkerHold;
 
 // A loopback port whose connections the kernel completes but no one ever reads: a TLS handshake
 // with it waits as long as the client lets it.
@@ -106,7 +75,7 @@ enum class By { Cancel, WholeLimit, ConnectLimit };
 
 // One round: the answer's latency in ms (after the raise, or after the limit).
 double Round(const std::string& server, By by, const std::wstring& path) {
-  DirectFactory factory;
+  msk::test::NoProxyFactory factory;
   download::CancelSignal cancel;
   download::DownloadRequest request;
   request.path = path;

@@ -1,5 +1,6 @@
 #include "tools/AuthenticodeSignature.h"
 
+#include "tools/CertificateHandles.h"
 #include "tools/UniqueHandle.h"
 #include "tools/WindowsHandles.h"
 
@@ -29,7 +30,6 @@ void CloseTrustState(HANDLE state) noexcept {
   ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
 }
 using UniqueTrustState = UniqueHandle<HandleTraits<HANDLE, &CloseTrustState>>;
-using UniqueChain = UniqueHandle<HandleTraits<PCCERT_CHAIN_CONTEXT, &::CertFreeCertificateChain>>;
 
 Signature Refused(SignatureVerdict verdict) {
   Signature signature;
@@ -76,7 +76,7 @@ bool ChainsToTrustedRootForCodeSigning(PCCERT_CONTEXT certificate, FILETIME* tim
   para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
   para.RequestedUsage.Usage.cUsageIdentifier = 1;
   para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
-  UniqueChain chain;
+  UniqueCertChain chain;
   if (!::CertGetCertificateChain(nullptr, certificate, time, certificate->hCertStore, &para,
                                  CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT, nullptr,
                                  chain.Put())) {

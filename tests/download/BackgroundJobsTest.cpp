@@ -7,6 +7,7 @@
 #include "download/JobStatusText.h"
 #include "hftp/ServiceFactory.h"
 #include "support/GeneratedBody.h"
+#include "support/NoProxyFactory.h"
 #include "support/ScratchFolder.h"
 #include "support/TestServer.h"
 
@@ -29,10 +30,7 @@ using msk::test::FileBytes;
 using msk::test::ScratchFolder;
 using std::chrono::milliseconds;
 
-class NoProxyFactory : public hftp::ServiceFactory {
- public:
-  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
-};
+using msk::test::NoProxyFactory;
 
 std::wstring ServerUrl(const std::string& pathAndQuery) {
   const std::string url = msk::test::TestServer::Url(pathAndQuery);

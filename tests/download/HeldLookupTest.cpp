@@ -6,6 +6,7 @@
 #include "download/EngineSession.h"
 #include "download/Job.h"
 #include "hftp/ServiceFactory.h"
+#include "support/NoProxyFactory.h"
 #include "support/ScratchFolder.h"
 #include "support/TestServer.h"
 
@@ -23,10 +24,7 @@ using download::DownloadRequest;
 using download::DownloadResult;
 using std::chrono::milliseconds;
 
-class NoProxyFactory final : public hftp::ServiceFactory {
- public:
-  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
-};
+using msk::test::NoProxyFactory;
 
 std::wstring Wide(const std::string& text) {
   return std::wstring(text.begin(), text.end());

@@ -8,6 +8,7 @@
 #include "hftp/RevocationCheck.h"
 #include "hftp/ServiceFactory.h"
 #include "support/GeneratedBody.h"
+#include "support/NoProxyFactory.h"
 #include "support/ScratchFolder.h"
 #include "support/TestServer.h"
 
@@ -40,10 +41,7 @@ milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
 }
 
-class NoProxyFactory : public hftp::ServiceFactory {
- public:
-  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
-};
+using msk::test::NoProxyFactory;
 
 // Passes everything on to the job's sink, the response with a check of the test's own, as the
 // engine hands on the check of an HTTPS server's certificate.

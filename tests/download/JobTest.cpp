@@ -6,14 +6,15 @@
 #include "hftp/IObserver.h"
 #include "hftp/ServiceFactory.h"
 #include "support/GeneratedBody.h"
+#include "support/NoProxyFactory.h"
 #include "support/ScratchFolder.h"
 #include "support/TestServer.h"
+#include "support/WorkerHold.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -33,10 +34,7 @@ using msk::test::FileSize;
 using msk::test::ScratchFolder;
 using std::chrono::milliseconds;
 
-class NoProxyFactory : public hftp::ServiceFactory {
- public:
-  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
-};
+using msk::test::NoProxyFactory;
 
 // A factory whose creator fails, as one that cannot build the transfer does.
 class ThrowingFactory final : public NoProxyFactory {
@@ -345,35 +343,7 @@ TEST_F(Job, ACancelEndsATransferOrAPauseAtOnceAndLeavesNothing) {
   }
 }
 
-// Holds the engine's shared worker inside its first notification, as libcurl holds it while a TLS
-// handshake waits for a revocation server.
-class WorkerHold final : public hftp::IObserver {
- public:
-  bool OnDataChunk(const hftp::IDataAccessor&, const hftp::IDownloadStatus&) override {
-    return true;
-  }
-  void OnResponse(const hftp::ResponseInfo&) override {
-    std::unique_lock<std::mutex> lock(mutex_);
-    held_ = true;
-    changed_.notify_all();
-    changed_.wait_for(lock, std::chrono::seconds(30), [this] { return released_; });
-  }
-  bool AwaitHeld() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return held_; });
-  }
-  void Release() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    released_ = true;
-    changed_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool held_ = false;
-  bool released_ = false;
-};
+using msk::test::WorkerHold;
 
 TEST_F(Job, ACancelAndTheTimeLimitsAnswerWhileTheWorkerIsHeld) {
   enum class By { Cancel, WholeLimit, WholeLimitPastConnect };

@@ -3,6 +3,7 @@
 #include "download/Job.h"
 #include "hftp/ForTesting.h"
 #include "hftp/ServiceFactory.h"
+#include "support/NoProxyFactory.h"
 #include "support/ScratchFolder.h"
 #include "support/TestServer.h"
 
@@ -19,10 +20,7 @@ namespace {
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
-class NoProxyFactory : public hftp::ServiceFactory {
- public:
-  hftp::ProxyInfo GetDefaultProxyInfo() const override { return hftp::ProxyInfo(); }
-};
+using msk::test::NoProxyFactory;
 
 TEST(JobTrustedRoots, ACancelWhileTheRootsAreGatheredAnswersAtOnce) {
   // ctest runs each test in a process of its own, where this download is the first over HTTPS;

@@ -19,22 +19,16 @@
 
 #include "hftp/detail/RevocationChecker.h"
 #include "hftp/detail/TrustedRoots.h"
+#include "tools/CertificateHandles.h"
 #include "tools/DetachedThread.h"
-#include "tools/UniqueHandle.h"
 
 namespace hftp::detail {
 namespace {
 
-void CloseStore(HCERTSTORE store) noexcept {
-  CertCloseStore(store, 0);
-}
-using UniqueStore = Tools::UniqueHandle<Tools::HandleTraits<HCERTSTORE, &CloseStore>>;
-using UniqueCertificate =
-    Tools::UniqueHandle<Tools::HandleTraits<PCCERT_CONTEXT, &CertFreeCertificateContext>>;
-using UniqueChainEngine =
-    Tools::UniqueHandle<Tools::HandleTraits<HCERTCHAINENGINE, &CertFreeCertificateChainEngine>>;
-using UniqueChain =
-    Tools::UniqueHandle<Tools::HandleTraits<PCCERT_CHAIN_CONTEXT, &CertFreeCertificateChain>>;
+using Tools::UniqueCertChain;
+using Tools::UniqueCertChainEngine;
+using Tools::UniqueCertificate;
+using Tools::UniqueCertStore;
 
 // QueryContextAttributesW is secur32.dll's, which libcurl loads itself (at its first TLS
 // connection, so before any connection is ready) and our DLL does not import: it is taken from the
@@ -66,8 +60,8 @@ UniqueCertificate ServerCertificate(CURL* handle) noexcept {
 }
 
 // The certificates of a PEM text, in a store of their own.
-UniqueStore StoreOfPem(std::string_view pem) {
-  UniqueStore store(
+UniqueCertStore StoreOfPem(std::string_view pem) {
+  UniqueCertStore store(
       CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
   if (!store) return store;
   constexpr std::string_view kBegin = "-----BEGIN CERTIFICATE-----";
@@ -100,8 +94,8 @@ constexpr DWORD kRetrievalMilliseconds =
 // Slow: it asks the revocation servers the certificates name.
 Revocation CheckCertificate(const CERT_CONTEXT& certificate) {
   const std::string rootsPem = TrustedRootsPem();
-  const UniqueStore roots = rootsPem.empty() ? UniqueStore() : StoreOfPem(rootsPem);
-  UniqueChainEngine engine;
+  const UniqueCertStore roots = rootsPem.empty() ? UniqueCertStore() : StoreOfPem(rootsPem);
+  UniqueCertChainEngine engine;
   if (roots) {
     CERT_CHAIN_ENGINE_CONFIG config{};
     config.cbSize = sizeof(config);
@@ -123,7 +117,7 @@ Revocation CheckCertificate(const CERT_CONTEXT& certificate) {
                                nullptr, &built)) {
     return Revocation::Unknown;
   }
-  const UniqueChain chain(built);
+  const UniqueCertChain chain(built);
   const DWORD status = chain.Get()->TrustStatus.dwErrorStatus;
   if ((status & CERT_TRUST_IS_REVOKED) != 0) return Revocation::Revoked;
   // Trust itself was libcurl's to decide, and it did: only revocation counts here.

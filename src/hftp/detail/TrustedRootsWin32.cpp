@@ -19,19 +19,15 @@
 #include "hftp/detail/TlsOptions.h"
 #include "hftp/detail/TrustedRoots.h"
 #include "hftp/detail/TrustedRootsWin32.h"
+#include "tools/CertificateHandles.h"
 #include "tools/DetachedThread.h"
-#include "tools/UniqueHandle.h"
 #include "tools/WindowsHandles.h"
 
 namespace hftp::detail {
 namespace {
 
-void CloseStore(HCERTSTORE store) noexcept {
-  CertCloseStore(store, 0);
-}
-using UniqueStore = Tools::UniqueHandle<Tools::HandleTraits<HCERTSTORE, &CloseStore>>;
-using UniqueCertificate =
-    Tools::UniqueHandle<Tools::HandleTraits<PCCERT_CONTEXT, &CertFreeCertificateContext>>;
+using Tools::UniqueCertificate;
+using Tools::UniqueCertStore;
 
 struct SystemStore {
   DWORD location;
@@ -51,8 +47,8 @@ constexpr SystemStore kDistrustedStores[] = {
 };
 
 // A store that does not exist is skipped, not created.
-UniqueStore OpenStore(const SystemStore& store) noexcept {
-  return UniqueStore(CertOpenStore(
+UniqueCertStore OpenStore(const SystemStore& store) noexcept {
+  return UniqueCertStore(CertOpenStore(
       CERT_STORE_PROV_SYSTEM_W, 0, 0,
       store.location | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG, store.name));
 }
@@ -134,11 +130,11 @@ bool Crypt32Reads(std::string_view der) noexcept {
 }
 
 std::string GatherSystemRootsPem() {
-  std::vector<UniqueStore> owners;
+  std::vector<UniqueCertStore> owners;
   const auto handles = [&](const auto& locations) {
     std::vector<HCERTSTORE> stores;
     for (const SystemStore& location : locations) {
-      UniqueStore store = OpenStore(location);
+      UniqueCertStore store = OpenStore(location);
       if (!store) continue;
       stores.push_back(store.Get());
       owners.push_back(std::move(store));
