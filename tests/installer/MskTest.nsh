@@ -48,6 +48,18 @@ Var MskLogFile
 !macroend
 !define MskCheck "!insertmacro MskCheck"
 
+; ${MskWallClockLimit} MS $OUT -- a wall-clock bound chosen for native speed, in milliseconds,
+; stretched by MSK_TEST_TIME_SCALE (a whole number; the emulated guest, whose CPU is several times
+; slower, sets it) so that such a check still tells "prompt" from "waited for the transfer" there.
+!macro MskWallClockLimit ms out
+  ReadEnvStr ${out} MSK_TEST_TIME_SCALE
+  ${If} ${out} == ""
+    StrCpy ${out} 1
+  ${EndIf}
+  IntOp ${out} ${out} * ${ms}
+!macroend
+!define MskWallClockLimit "!insertmacro MskWallClockLimit"
+
 ; The last statement of a test.
 !macro MskPass
   !insertmacro MskLogLine "PASS"
