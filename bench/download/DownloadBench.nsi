@@ -35,6 +35,10 @@ Var Report
 
 Function .onInit
   ${MSK_Init}
+  ; Loads the DLL, as MSK_Init does where the plug-in is installed over NSIS: the first download
+  ; below then costs what the download needs, not the plug-in's extraction and load.
+  MarlowSetupKit::Sha256 ""
+  Pop $0
 FunctionEnd
 
 Section
