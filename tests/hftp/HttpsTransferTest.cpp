@@ -1,6 +1,7 @@
 // HTTPS through the engine's public interface: only a server that proves its name with a
 // certificate from a trusted root delivers; every kind of certificate failure ends in
-// StatusAccessDenied; a redirect may lead from http to https but not back.
+// StatusAccessDenied; a redirect may lead from http to https but not back; what TLS needs is
+// prepared only for a transfer that starts on https.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -13,6 +14,10 @@
 #include "hftp/ForTesting.h"
 #include "plugin/PluginServiceFactory.h"
 #include "support/TestServer.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace hftp::test {
 namespace {
@@ -112,6 +117,26 @@ TEST_F(Https, TheRootsAreBuiltByTheCreatorOfATransferThatStartsOnHttps) {
     EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
     // Nor did the worker build them for the plain http transfer.
     EXPECT_EQ(detail::PlatformTrustedRootsBuiltForTesting(), url.rfind("https", 0) == 0);
+  }
+}
+
+// libcurl loads Windows' security packages (SSPI: secur32 and every package's set-up under it)
+// when a transfer first needs them, for TLS or a sign-on at a proxy: a process that downloads
+// over plain http never pays for them.
+TEST_F(Https, TheSecurityPackagesAreLoadedOnlyWhenATransferNeedsThem) {
+  if (::GetModuleHandleW(L"secur32.dll") != nullptr) {
+    GTEST_SKIP() << "loaded before this test, by an earlier test of this process";
+  }
+  for (const std::string& url :
+       {TestServer::Url("/bytes?size=1000"), TestServer::HttpsUrl("good", "/bytes?size=1000")}) {
+    SCOPED_TRACE(url);
+    auto observer = std::make_shared<WaitingObserver>();
+    auto service = CreateServiceFactory()->CreatePooledService(std::wstring(url.begin(), url.end()),
+                                                               observer, nullptr, L"", L"", 0, "");
+    ASSERT_TRUE(observer->WaitForFinal());
+    service.reset();
+    EXPECT_EQ(observer->FinalStatus(), StatusCompleted);
+    EXPECT_EQ(::GetModuleHandleW(L"secur32.dll") != nullptr, url.rfind("https", 0) == 0);
   }
 }
 #endif
